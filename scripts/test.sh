@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Lumo and runs every test; then runs the tests of the
+# parts without Qt once more in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+bash scripts/build.sh build
+(cd build && ctest --output-on-failure --parallel "$(nproc)")
+
+bash scripts/build.sh build-sanitize -DLUMO_SANITIZE=ON -DLUMO_WITH_GUI=OFF -DCMAKE_BUILD_TYPE=Debug
+(cd build-sanitize && ctest --output-on-failure --parallel "$(nproc)")
