@@ -1,0 +1,213 @@
+#include "ChildProcess.h"
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sched.h>
+#include <signal.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace lumo::test {
+namespace {
+
+constexpr int cannotBecomeUser = 125;
+constexpr uid_t unprivilegedId = 65534;
+
+[[noreturn]] void fail(const std::string &what)
+{
+    throw std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+void makePipe(int (&ends)[2])
+{
+    if (::pipe2(ends, O_CLOEXEC) == -1)
+        fail("pipe2");
+}
+
+// A socket, not a pipe, carries the turns: a turn sent to a child that has died must not
+// end the test program with SIGPIPE.
+void makeTurnChannel(int (&ends)[2])
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) == -1)
+        fail("socketpair");
+}
+
+void sendTurn(int fd)
+{
+    const char token = 't';
+    while (::send(fd, &token, 1, MSG_NOSIGNAL) == -1 && errno == EINTR) {
+    }
+}
+
+void closeEnd(int &fd)
+{
+    if (fd != -1)
+        ::close(fd);
+    fd = -1;
+}
+
+void writeAll(int fd, const std::string &text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        if (put == -1 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return; // the parent has gone; nobody is left to tell
+        done += static_cast<std::size_t>(put);
+    }
+}
+
+void writeProcFile(const char *path, const std::string &text)
+{
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd == -1)
+        fail(std::string("open ") + path);
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    if (!written)
+        fail(std::string("write ") + path);
+}
+
+// Outside, the child stays the root that owns the test's files; inside the new namespace
+// that root is seen as the unprivileged id. Dropping every capability then leaves the
+// child a plain owner, so the owner's permission bits decide.
+void becomeUnprivileged()
+{
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    if (::unshare(CLONE_NEWUSER) == -1)
+        fail("unshare(CLONE_NEWUSER)");
+    writeProcFile("/proc/self/setgroups", "deny");
+    writeProcFile("/proc/self/uid_map", std::to_string(unprivilegedId) + " " + std::to_string(uid) + " 1");
+    writeProcFile("/proc/self/gid_map", std::to_string(unprivilegedId) + " " + std::to_string(gid) + " 1");
+    __user_cap_header_struct header {};
+    header.version = _LINUX_CAPABILITY_VERSION_3;
+    __user_cap_data_struct none[_LINUX_CAPABILITY_U32S_3] = {};
+    if (::syscall(SYS_capset, &header, none) == -1)
+        fail("capset");
+    if (::geteuid() != unprivilegedId)
+        throw std::runtime_error("the child did not become uid " + std::to_string(unprivilegedId));
+}
+
+// False when the other side has closed its end, by ending or by finishing.
+bool receiveTurn(int fd)
+{
+    char token = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, &token, 1);
+        if (got == -1 && errno == EINTR)
+            continue;
+        return got == 1;
+    }
+}
+
+} // namespace
+
+ChildProcess::ChildProcess(const Body &body, ChildUser user)
+{
+    makeTurnChannel(turns_);
+    makePipe(report_);
+    pid_ = ::fork();
+    if (pid_ == -1)
+        fail("fork");
+    if (pid_ == 0)
+        runChild(body, user);
+    closeEnd(turns_[1]);
+    closeEnd(report_[1]);
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    closeEnd(turns_[0]);
+    closeEnd(report_[0]);
+}
+
+void ChildProcess::runChild(const Body &body, ChildUser user)
+{
+    closeEnd(turns_[0]);
+    closeEnd(report_[0]);
+    int exitCode = cannotBecomeUser;
+    std::string report;
+    try {
+        if (user == ChildUser::Unprivileged)
+            becomeUnprivileged();
+        exitCode = 1;
+        report = body(*this);
+        exitCode = 0;
+    } catch (const std::exception &error) {
+        report = std::string("child failed: ") + error.what();
+    } catch (...) {
+        report = "child failed: an exception of unknown type";
+    }
+    writeAll(report_[1], report);
+    // _exit: the parent's atexit handlers and buffered streams are not the child's to run.
+    ::_exit(exitCode);
+}
+
+bool ChildProcess::awaitChild()
+{
+    return receiveTurn(turns_[0]);
+}
+
+void ChildProcess::resumeChild()
+{
+    sendTurn(turns_[0]);
+}
+
+void ChildProcess::notifyParent()
+{
+    sendTurn(turns_[1]);
+}
+
+void ChildProcess::awaitParent()
+{
+    receiveTurn(turns_[1]);
+}
+
+ChildOutcome ChildProcess::finish()
+{
+    ChildOutcome outcome;
+    closeEnd(turns_[0]); // a child still awaiting its turn goes on
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(report_[0], buffer, sizeof buffer);
+        if (got == -1 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        outcome.report.append(buffer, static_cast<std::size_t>(got));
+    }
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) == -1) {
+        if (errno != EINTR)
+            fail("waitpid");
+    }
+    pid_ = -1;
+    if (WIFEXITED(status))
+        outcome.exitCode = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        outcome.exitCode = 128 + WTERMSIG(status);
+    return outcome;
+}
+
+ChildOutcome runInChild(const std::function<std::string()> &body, ChildUser user)
+{
+    ChildProcess child([&](ChildProcess &) { return body(); }, user);
+    return child.finish();
+}
+
+} // namespace lumo::test

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <sys/types.h>
+
+namespace lumo::test {
+
+// Tests run as root, and root passes every permission check. An Unprivileged child lives in
+// a new user namespace as a user without capabilities who owns the test's files, so their
+// permission bits apply to it: open(O_RDWR) of a 0444 file fails there with EACCES.
+enum class ChildUser { Current, Unprivileged };
+
+struct ChildOutcome {
+    // 0 when the body returned, 1 when it threw, 125 when the child could not become the
+    // asked user, 128 + the signal's number when a signal ended it.
+    int exitCode = -1;
+    // What the body returned, or why it did not return.
+    std::string report;
+};
+
+// One test step run in a forked child: a lock held by another process, a file size limit,
+// a user for whom permission bits apply. The body runs in the child only, so it must not
+// use GoogleTest assertions; it returns a text for the parent to check instead.
+//
+// The two sides can take turns: the child calls notifyParent() and awaitParent(), the
+// parent awaitChild() and resumeChild().
+class ChildProcess {
+public:
+    using Body = std::function<std::string(ChildProcess &)>;
+
+    explicit ChildProcess(const Body &body, ChildUser user = ChildUser::Current);
+    ChildProcess(const ChildProcess &) = delete;
+    ChildProcess &operator=(const ChildProcess &) = delete;
+    ~ChildProcess(); // ends and reaps a child that a failed test left running
+
+    // Parent side. awaitChild returns false when the child ended without notifying.
+    bool awaitChild();
+    void resumeChild();
+    ChildOutcome finish();
+
+    // Child side.
+    void notifyParent();
+    void awaitParent();
+
+private:
+    [[noreturn]] void runChild(const Body &body, ChildUser user);
+
+    pid_t pid_ = -1;
+    int turns_[2] = {-1, -1};
+    int report_[2] = {-1, -1};
+};
+
+// Runs body in a child and waits for it.
+ChildOutcome runInChild(const std::function<std::string()> &body, ChildUser user = ChildUser::Current);
+
+} // namespace lumo::test

@@ -1,0 +1,64 @@
+#include "TempFolder.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace lumo::test {
+
+TempFolder::TempFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "lumo-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp: " + std::string(std::strerror(errno)));
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored; // a folder left behind in the temporary area harms no later test
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempFolder::file(const std::string &name) const
+{
+    return path_ + "/" + name;
+}
+
+std::string TempFolder::write(const std::string &name, const std::vector<std::uint8_t> &bytes) const
+{
+    const std::string target = file(name);
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write " + target);
+    return target;
+}
+
+std::vector<std::uint8_t> patternBytes(std::size_t count, std::uint32_t seed)
+{
+    std::vector<std::uint8_t> bytes(count);
+    std::uint32_t state = seed * 2654435761u | 1u; // xorshift never leaves 0
+    for (auto &byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> readBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace lumo::test

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lumo::test {
+
+// A fresh folder of its own for each test, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder();
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+    ~TempFolder();
+
+    const std::string &path() const { return path_; }
+    std::string file(const std::string &name) const;
+    // Writes the bytes to a new file of that name and returns its path.
+    std::string write(const std::string &name, const std::vector<std::uint8_t> &bytes) const;
+
+private:
+    std::string path_;
+};
+
+// Bytes that differ from their neighbours and do not repeat within an image, so that a
+// byte read from or written to the wrong offset shows.
+std::vector<std::uint8_t> patternBytes(std::size_t count, std::uint32_t seed = 1);
+
+std::vector<std::uint8_t> readBytes(const std::string &path);
+
+} // namespace lumo::test
