@@ -1,0 +1,308 @@
+#include "BinaryFile.h"
+#include "ChildProcess.h"
+#include "FileErrors.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace lumo;
+using namespace lumo::test;
+
+namespace {
+
+constexpr std::size_t imageSize = 300 * 1024;
+const std::string inUse = "The process cannot access the file because it is being used by another process";
+
+std::string openError(const std::string &fullPath, const std::string &reason)
+{
+    return "Cannot open file \"" + fullPath + "\". " + reason;
+}
+
+// The message of the open error, or "opened" when the open succeeds.
+std::string tryOpen(const std::string &path, FileAccess access, FileShare share)
+{
+    try {
+        BinaryFile::open(path, access, share);
+        return "opened";
+    } catch (const FileOpenError &error) {
+        return error.what();
+    }
+}
+
+const char *nameOf(FileShare share)
+{
+    return share == FileShare::Exclusive ? "Exclusive" : "SharedReadWrite";
+}
+
+} // namespace
+
+TEST(BinaryFileTest, OpenFailuresNameTheFullPathAndTheSystemsReason)
+{
+    const TempFolder folder;
+    const std::string image = folder.write("image.bin", patternBytes(16));
+    const std::string missing = folder.file("missing.bin");
+    const std::string relativeMissing = std::filesystem::relative(missing).string();
+    struct Case {
+        std::string path;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {missing, openError(missing, "No such file or directory")},
+        {relativeMissing, openError(missing, "No such file or directory")},
+        {folder.file("sub/../missing.bin"), openError(missing, "No such file or directory")},
+        {folder.file("no-folder/image.bin"), openError(folder.file("no-folder/image.bin"), "No such file or directory")},
+        {image + "/inner.bin", openError(image + "/inner.bin", "Not a directory")},
+        {folder.path(), openError(folder.path(), "Is a directory")},
+        {"", openError("", "No such file or directory")},
+    };
+    for (const Case &row : cases) {
+        for (const FileAccess access : {FileAccess::ReadOnly, FileAccess::ReadWrite}) {
+            SCOPED_TRACE(row.path + (access == FileAccess::ReadOnly ? " read-only" : " read-write"));
+            EXPECT_EQ(tryOpen(row.path, access, FileShare::Exclusive), row.expected);
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing)) << "an open must never create the file";
+}
+
+TEST(BinaryFileTest, ReadsBytesAtAbsolutePositionsUpToTheEnd)
+{
+    const TempFolder folder;
+    const auto bytes = patternBytes(imageSize);
+    BinaryFile file = BinaryFile::open(folder.write("image.bin", bytes), FileAccess::ReadOnly, FileShare::SharedReadWrite);
+    EXPECT_EQ(file.size(), static_cast<std::int64_t>(imageSize));
+
+    for (const std::size_t offset : {std::size_t{0}, std::size_t{0xC422}, imageSize / 2, imageSize - 1}) {
+        file.seek(static_cast<std::int64_t>(offset));
+        EXPECT_EQ(file.readByte(), bytes[offset]) << "offset " << offset;
+    }
+    EXPECT_THROW(file.readByte(), StreamReadError) << "the last byte has been read";
+
+    // Reading goes on from where the last read stopped.
+    file.seek(0x8000);
+    EXPECT_EQ(file.readByte(), bytes[0x8000]);
+    std::vector<std::uint8_t> region(27008);
+    file.read(region.data(), static_cast<std::int64_t>(region.size()));
+    EXPECT_TRUE(std::equal(region.begin(), region.end(), bytes.begin() + 0x8001));
+}
+
+TEST(BinaryFileTest, ReadingWhereTooFewBytesAreLeftIsAStreamReadError)
+{
+    const TempFolder folder;
+    BinaryFile file = BinaryFile::open(folder.write("image.bin", patternBytes(imageSize)), FileAccess::ReadWrite,
+                                       FileShare::Exclusive);
+    struct Case {
+        std::int64_t position;
+        std::int64_t count;
+    };
+    const std::int64_t size = imageSize;
+    for (const Case row : {Case{size, 1}, Case{size - 5, 6}, Case{size + 1000, 1}, Case{0, size + 1}}) {
+        SCOPED_TRACE("position " + std::to_string(row.position) + ", count " + std::to_string(row.count));
+        std::vector<std::uint8_t> buffer(static_cast<std::size_t>(row.count));
+        file.seek(row.position);
+        try {
+            file.read(buffer.data(), row.count);
+            ADD_FAILURE() << "read past the end succeeded";
+        } catch (const StreamReadError &error) {
+            EXPECT_STREQ(error.what(), "Stream read error");
+        }
+    }
+    EXPECT_THROW(file.seek(-1), StreamReadError);
+}
+
+TEST(BinaryFileTest, AByteWrittenAtAPositionIsReadBackAndNoOtherByteChanges)
+{
+    const TempFolder folder;
+    auto expected = patternBytes(imageSize);
+    const std::string path = folder.write("image.bin", expected);
+    const std::int64_t offset = 0xC422;
+    const std::uint8_t value = static_cast<std::uint8_t>(expected[offset] ^ 0x40);
+
+    BinaryFile file = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
+    file.seek(offset);
+    file.writeByte(value);
+    file.seek(offset);
+    EXPECT_EQ(file.readByte(), value);
+    file.flush();
+    file.close();
+
+    expected[offset] = value;
+    EXPECT_EQ(readBytes(path), expected);
+}
+
+TEST(BinaryFileTest, AByteWrittenPastTheEndGrowsTheFile)
+{
+    const TempFolder folder;
+    auto expected = patternBytes(4096);
+    const std::string path = folder.write("short.bin", expected);
+
+    BinaryFile file = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
+    file.seek(0x8000);
+    file.writeByte(0xA5);
+    EXPECT_EQ(file.size(), 0x8001);
+    file.close();
+
+    expected.resize(0x8001, 0);
+    expected[0x8000] = 0xA5;
+    EXPECT_EQ(readBytes(path), expected);
+}
+
+TEST(BinaryFileTest, WritingToAFileOpenedReadOnlyIsAStreamWriteError)
+{
+    const TempFolder folder;
+    const auto bytes = patternBytes(4096);
+    const std::string path = folder.write("image.bin", bytes);
+    BinaryFile file = BinaryFile::open(path, FileAccess::ReadOnly, FileShare::SharedReadWrite);
+    file.seek(10);
+    try {
+        file.writeByte(0);
+        ADD_FAILURE() << "a write through a read-only open succeeded";
+    } catch (const StreamWriteError &error) {
+        EXPECT_STREQ(error.what(), "Stream write error");
+    }
+    file.close();
+    EXPECT_EQ(readBytes(path), bytes);
+}
+
+TEST(BinaryFileTest, SharingDecidesWhetherASecondOpenInTheSameProcessSucceeds)
+{
+    const TempFolder folder;
+    const std::string path = folder.write("image.bin", patternBytes(4096));
+    struct Case {
+        FileShare first;
+        FileAccess firstAccess;
+        FileShare second;
+        FileAccess secondAccess;
+        bool secondOpens;
+    };
+    const Case cases[] = {
+        {FileShare::Exclusive, FileAccess::ReadWrite, FileShare::Exclusive, FileAccess::ReadWrite, false},
+        {FileShare::Exclusive, FileAccess::ReadWrite, FileShare::SharedReadWrite, FileAccess::ReadWrite, false},
+        {FileShare::Exclusive, FileAccess::ReadOnly, FileShare::SharedReadWrite, FileAccess::ReadOnly, false},
+        {FileShare::SharedReadWrite, FileAccess::ReadWrite, FileShare::Exclusive, FileAccess::ReadWrite, false},
+        {FileShare::SharedReadWrite, FileAccess::ReadOnly, FileShare::Exclusive, FileAccess::ReadOnly, false},
+        {FileShare::SharedReadWrite, FileAccess::ReadWrite, FileShare::SharedReadWrite, FileAccess::ReadWrite, true},
+        {FileShare::SharedReadWrite, FileAccess::ReadOnly, FileShare::SharedReadWrite, FileAccess::ReadWrite, true},
+    };
+    for (const Case &row : cases) {
+        SCOPED_TRACE(std::string(nameOf(row.first)) + " then " + nameOf(row.second));
+        BinaryFile first = BinaryFile::open(path, row.firstAccess, row.first);
+        EXPECT_EQ(tryOpen(path, row.secondAccess, row.second), row.secondOpens ? "opened" : openError(path, inUse));
+        first.close();
+        EXPECT_EQ(tryOpen(path, row.secondAccess, row.second), "opened") << "closing gives the file free";
+    }
+}
+
+TEST(BinaryFileTest, ClosingIsHarmlessTwiceAndEveryEndOfAnOpenGivesTheFileFree)
+{
+    const TempFolder folder;
+    const std::string path = folder.write("image.bin", patternBytes(4096));
+
+    BinaryFile file = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
+    EXPECT_TRUE(file.isOpen());
+    file.close();
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_NO_THROW(file.close());
+
+    {
+        const BinaryFile dropped = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
+    }
+    EXPECT_EQ(tryOpen(path, FileAccess::ReadWrite, FileShare::Exclusive), "opened") << "after the destructor";
+
+    BinaryFile holder = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
+    BinaryFile moved(std::move(holder));
+    EXPECT_FALSE(holder.isOpen());
+    EXPECT_EQ(tryOpen(path, FileAccess::ReadOnly, FileShare::SharedReadWrite), openError(path, inUse))
+        << "the moved-to object holds the lock";
+    moved = BinaryFile::open(folder.write("other.bin", patternBytes(16)), FileAccess::ReadOnly, FileShare::Exclusive);
+    EXPECT_EQ(tryOpen(path, FileAccess::ReadWrite, FileShare::Exclusive), "opened") << "after a move assignment";
+}
+
+TEST(BinaryFileTest, AnExclusiveOpenInAnotherProcessMakesEveryOpenFail)
+{
+    const TempFolder folder;
+    const std::string path = folder.write("image.bin", patternBytes(imageSize));
+
+    ChildProcess child([&](ChildProcess &self) {
+        BinaryFile held = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
+        self.notifyParent();
+        self.awaitParent();
+        held.close();
+        return std::string("released");
+    });
+    ASSERT_TRUE(child.awaitChild()) << child.finish().report;
+    EXPECT_EQ(tryOpen(path, FileAccess::ReadWrite, FileShare::Exclusive), openError(path, inUse));
+    EXPECT_EQ(tryOpen(path, FileAccess::ReadOnly, FileShare::SharedReadWrite), openError(path, inUse));
+    child.resumeChild();
+    const ChildOutcome outcome = child.finish();
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.report, "released");
+    EXPECT_EQ(tryOpen(path, FileAccess::ReadWrite, FileShare::Exclusive), "opened");
+}
+
+TEST(BinaryFileTest, ASharedOpenInThisProcessMakesAnExclusiveOpenInAnotherFail)
+{
+    const TempFolder folder;
+    const std::string path = folder.write("image.bin", patternBytes(4096));
+    const BinaryFile held = BinaryFile::open(path, FileAccess::ReadOnly, FileShare::SharedReadWrite);
+
+    const ChildOutcome outcome = runInChild([&] {
+        return tryOpen(path, FileAccess::ReadWrite, FileShare::Exclusive) + " / " +
+               tryOpen(path, FileAccess::ReadWrite, FileShare::SharedReadWrite);
+    });
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.report, openError(path, inUse) + " / opened");
+}
+
+TEST(BinaryFileTest, AReadOnlyFileOpensForReadingButNotForWriting)
+{
+    const TempFolder folder;
+    const auto bytes = patternBytes(imageSize);
+    const std::string path = folder.write("image.bin", bytes);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+
+    // As root the permission bits would not stop the open; the child is an ordinary owner.
+    const ChildOutcome outcome = runInChild([&] {
+        BinaryFile reader = BinaryFile::open(path, FileAccess::ReadOnly, FileShare::Exclusive);
+        reader.seek(1000);
+        const std::string read = std::to_string(reader.readByte());
+        reader.close();
+        return read + " / " + tryOpen(path, FileAccess::ReadWrite, FileShare::Exclusive);
+    }, ChildUser::Unprivileged);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
+    EXPECT_EQ(outcome.report, std::to_string(bytes[1000]) + " / " + openError(path, "Permission denied"));
+    EXPECT_EQ(readBytes(path), bytes);
+}
+
+TEST(BinaryFileTest, AByteThatTheFileSizeLimitRefusesIsAStreamWriteError)
+{
+    const TempFolder folder;
+    const auto bytes = patternBytes(imageSize);
+    const std::string path = folder.write("image.bin", bytes);
+
+    // The limit stands for a full disk: the file may not grow past its present size.
+    const ChildOutcome outcome = runInChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{imageSize, imageSize};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return std::string("setrlimit failed");
+        BinaryFile file = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
+        file.seek(imageSize - 1);
+        file.writeByte(0x5A);
+        try {
+            file.writeByte(0x5A);
+            return std::string("the byte past the limit was written");
+        } catch (const StreamWriteError &error) {
+            return std::string(error.what());
+        }
+    });
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.report, "Stream write error");
+    auto expected = bytes;
+    expected.back() = 0x5A;
+    EXPECT_EQ(readBytes(path), expected);
+}
