@@ -1,0 +1,30 @@
+#include "SettingsPath.h"
+
+#include "FileSystem.h"
+
+namespace lumo {
+
+namespace {
+
+#ifdef _WIN32
+constexpr std::string_view programPathSeparators = "\\/:";
+#else
+constexpr std::string_view programPathSeparators = "/";
+#endif
+
+} // namespace
+
+std::string settingsPathBeside(std::string_view programFile, std::string_view separators)
+{
+    const std::size_t last = programFile.find_last_of(separators);
+    const std::string_view folder =
+        last == std::string_view::npos ? std::string_view{} : programFile.substr(0, last + 1);
+    return std::string(folder) + "lumo.ini";
+}
+
+std::string settingsFilePath()
+{
+    return settingsPathBeside(programPath(), programPathSeparators);
+}
+
+} // namespace lumo

@@ -1,0 +1,68 @@
+#include "StoredSettings.h"
+
+#include "FileSystem.h"
+#include "IniDocument.h"
+#include "IniFileError.h"
+#include "IniFileIo.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+namespace lumo {
+
+namespace {
+
+constexpr std::string_view section = "SYSTEM";
+
+std::string buttonKey(std::size_t index)
+{
+    return "RB" + std::to_string(index + 1);
+}
+
+// A whole number, of any size, other than 0; the reader has already dropped the blanks
+// and quotation marks around it.
+bool readsAsChecked(const std::optional<std::string> &value)
+{
+    if (!value)
+        return false;
+    std::string_view digits = *value;
+    if (digits.starts_with('-') || digits.starts_with('+'))
+        digits.remove_prefix(1);
+    return !digits.empty() && std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; })
+        && digits.find_first_not_of('0') != std::string_view::npos;
+}
+
+} // namespace
+
+StoredSettings loadSettings(const std::string &path)
+{
+    StoredSettings settings;
+    const std::optional<std::string> text = readIniFile(path);
+    if (!text)
+        return settings;
+    const IniDocument document(*text);
+    settings.fileIn = document.value(section, "FileIn").value_or("");
+    settings.fileOut = document.value(section, "FileOut").value_or("");
+    for (std::size_t i = 0; i < settings.checked.size(); ++i)
+        settings.checked[i] = readsAsChecked(document.value(section, buttonKey(i)));
+    return settings;
+}
+
+void saveSettings(const std::string &path, const StoredSettings &settings)
+{
+    const std::optional<std::string> previousText = readIniFile(path);
+    // A file that is there but cannot be read would lose what else it holds if written
+    // over blind.
+    if (!previousText && isExistingFile(path))
+        throw IniFileError(fullPath(path));
+
+    IniDocument document(previousText.value_or(""));
+    document.setValue(section, "FileIn", settings.fileIn);
+    document.setValue(section, "FileOut", settings.fileOut);
+    for (std::size_t i = 0; i < settings.checked.size(); ++i)
+        document.setValue(section, buttonKey(i), settings.checked[i] ? "1" : "0");
+    replaceIniFile(path, previousText.value_or(""), document.text());
+}
+
+} // namespace lumo

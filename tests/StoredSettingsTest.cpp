@@ -1,0 +1,220 @@
+#include "IniFileError.h"
+#include "StoredSettings.h"
+#include "ChildProcess.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+namespace lumo {
+namespace {
+
+using test::ChildUser;
+using test::TempFolder;
+
+void writeText(const std::string &path, const std::string &text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    out.close();
+    ASSERT_FALSE(out.fail()) << path;
+}
+
+std::string readText(const std::string &path)
+{
+    const std::vector<std::uint8_t> bytes = test::readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+StoredSettings checkedButtons(std::initializer_list<int> numbers)
+{
+    StoredSettings settings;
+    for (const int n : numbers)
+        settings.checked[static_cast<std::size_t>(n - 1)] = true;
+    return settings;
+}
+
+TEST(StoredSettingsTest, FirstRunStartsEmptyAndTheCloseCreatesTheFile)
+{
+    TempFolder folder;
+    const std::string path = folder.file("lumo.ini");
+
+    const StoredSettings loaded = loadSettings(path);
+    EXPECT_EQ(loaded, StoredSettings{});
+
+    saveSettings(path, loaded);
+    EXPECT_EQ(readText(path),
+              "[SYSTEM]\r\nFileIn=\r\nFileOut=\r\n"
+              "RB1=0\r\nRB2=0\r\nRB3=0\r\nRB4=0\r\nRB5=0\r\nRB6=0\r\nRB7=0\r\nRB8=0\r\n"
+              "RB9=0\r\nRB10=0\r\nRB11=0\r\nRB12=0\r\nRB13=0\r\nRB14=0\r\nRB15=0\r\nRB16=0\r\n");
+}
+
+TEST(StoredSettingsTest, WritesAllKeysInOrderAndReadsThemBackUnchanged)
+{
+    StoredSettings cyrillic = checkedButtons({2, 15});
+    cyrillic.fileIn = "C:\\Прошивки\\нова 1.bin";
+    cyrillic.fileOut = "/home/оператор/прошивки/ecu 10.3.bin";
+    StoredSettings quoted = checkedButtons({1, 4});
+    quoted.fileIn = "\"C:\\Program Files\\Lumo\\donor.bin\"";
+    quoted.fileOut = "say \"x\" and 'y'";
+    StoredSettings blanks = checkedButtons({13});
+    blanks.fileIn = "   D:\\leading blanks.bin";
+    blanks.fileOut = "trailing blank ";
+    StoredSettings long3000 = checkedButtons({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
+    long3000.fileIn = std::string(3000, 'a');
+    long3000.fileOut = "'single quoted'";
+
+    TempFolder folder;
+    const std::string path = folder.file("lumo.ini");
+    // Each save goes over the file that the one before left, as at every close.
+    for (const StoredSettings &settings : {cyrillic, quoted, blanks, long3000, StoredSettings{}}) {
+        saveSettings(path, settings);
+        EXPECT_EQ(loadSettings(path), settings) << settings.fileIn;
+    }
+
+    saveSettings(path, cyrillic);
+    EXPECT_EQ(readText(path),
+              "[SYSTEM]\r\nFileIn=C:\\Прошивки\\нова 1.bin\r\n"
+              "FileOut=/home/оператор/прошивки/ecu 10.3.bin\r\n"
+              "RB1=0\r\nRB2=1\r\nRB3=0\r\nRB4=0\r\nRB5=0\r\nRB6=0\r\nRB7=0\r\nRB8=0\r\n"
+              "RB9=0\r\nRB10=0\r\nRB11=0\r\nRB12=0\r\nRB13=0\r\nRB14=0\r\nRB15=1\r\nRB16=0\r\n");
+}
+
+TEST(StoredSettingsTest, AButtonIsCheckedByAWholeNumberOtherThanZero)
+{
+    struct Case {
+        const char *line;
+        bool checked;
+    };
+    const Case cases[] = {
+        {"RB7=1", true},         {"RB7=2", true},       {"RB7=-1", true},
+        {"RB7=  1  ", true},     {"RB7=+3", true},      {"RB7=\"1\"", true},
+        {"RB7=12345678901234567890", true},
+        {"RB7=0", false},        {"RB7=00", false},     {"RB7=-0", false},
+        {"RB7=", false},         {"RB7=   ", false},    {"", false},
+        {"RB7=true", false},     {"RB7=1x", false},     {"RB7=abc", false},
+        {"RB7=1 2", false},      {"RB7=0x1", false},    {"RB7=-", false},
+        {"RB7=1.0", false},
+    };
+    TempFolder folder;
+    const std::string path = folder.file("lumo.ini");
+    for (const Case &c : cases) {
+        writeText(path, std::string("[SYSTEM]\r\nRB6=1\r\n") + c.line + "\r\nRB8=1\r\n");
+        const StoredSettings loaded = loadSettings(path);
+        EXPECT_EQ(loaded.checked[6], c.checked) << c.line;
+        EXPECT_TRUE(loaded.checked[5] && loaded.checked[7]) << c.line;
+    }
+}
+
+TEST(StoredSettingsTest, AFileEditedTheWindowsWayIsReadAndKeptOnSaving)
+{
+    TempFolder folder;
+    const std::string path = folder.file("lumo.ini");
+    writeText(path,
+              "; written by hand\r\n"
+              "[System]\r\n"
+              "fileIn = \"C:\\Прошивки\\нова 1.bin\"\r\n"
+              "FILEOUT\t=\t'D:\\Target\\out.bin'  \r\n"
+              "rb2 = 1\r\n"
+              "Rb15=-1\r\n"
+              "RB16 = 0\r\n"
+              "\r\n"
+              "[Other tool]\r\n"
+              "FileIn=not ours\r\n"
+              "RB1=1\r\n");
+
+    StoredSettings expected = checkedButtons({2, 15});
+    expected.fileIn = "C:\\Прошивки\\нова 1.bin";
+    expected.fileOut = "D:\\Target\\out.bin";
+    StoredSettings loaded = loadSettings(path);
+    EXPECT_EQ(loaded, expected);
+
+    loaded.fileOut = "E:\\нова\\out.bin";
+    loaded.checked[15] = true;
+    saveSettings(path, loaded);
+    EXPECT_EQ(readText(path),
+              "; written by hand\r\n"
+              "[System]\r\n"
+              "fileIn = C:\\Прошивки\\нова 1.bin\r\n"
+              "FILEOUT\t=\tE:\\нова\\out.bin\r\n"
+              "rb2 = 1\r\n"
+              "Rb15=1\r\n"
+              "RB16 = 1\r\n"
+              "RB1=0\r\nRB3=0\r\nRB4=0\r\nRB5=0\r\nRB6=0\r\nRB7=0\r\nRB8=0\r\n"
+              "RB9=0\r\nRB10=0\r\nRB11=0\r\nRB12=0\r\nRB13=0\r\nRB14=0\r\n"
+              "\r\n"
+              "[Other tool]\r\n"
+              "FileIn=not ours\r\n"
+              "RB1=1\r\n");
+    EXPECT_EQ(loadSettings(path), loaded);
+}
+
+TEST(StoredSettingsTest, AFileThatGivesNothingLoadsTheDefaults)
+{
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("folder.ini"));
+    writeText(folder.file("other.ini"), "[Other]\r\nFileIn=x\r\nRB1=1\r\n");
+    writeText(folder.file("binary.ini"), std::string("\0\xFF\x01[SYS\r\nRB1=1", 14));
+    writeText(folder.file("unreadable.ini"), "[SYSTEM]\r\nFileIn=x\r\nRB1=1\r\n");
+    std::filesystem::permissions(folder.file("unreadable.ini"), std::filesystem::perms(0200));
+
+    for (const char *name : {"missing.ini", "folder.ini", "other.ini", "binary.ini"})
+        EXPECT_EQ(loadSettings(folder.file(name)), StoredSettings{}) << name;
+
+    const test::ChildOutcome unreadable = test::runInChild(
+        [&] { return loadSettings(folder.file("unreadable.ini")) == StoredSettings{} ? "defaults" : "values"; },
+        ChildUser::Unprivileged);
+    EXPECT_EQ(unreadable.exitCode, 0) << unreadable.report;
+    EXPECT_EQ(unreadable.report, "defaults");
+}
+
+TEST(StoredSettingsTest, AFileThatCannotBeWrittenIsReportedByItsFullPathAndKept)
+{
+    struct Case {
+        const char *what;
+        std::filesystem::perms mode;
+        bool relativePath;
+    };
+    const Case cases[] = {
+        {"read-only", std::filesystem::perms(0444), false},
+        {"read-only, named from its folder", std::filesystem::perms(0444), true},
+        // Written over blind, the other sections of a file that cannot be read would be lost.
+        {"write-only", std::filesystem::perms(0200), false},
+    };
+    const std::string content = "[SYSTEM]\r\nFileIn=old\r\n\r\n[Other]\r\nKey=kept\r\n";
+    StoredSettings settings = checkedButtons({1});
+    settings.fileIn = "new";
+
+    for (const Case &c : cases) {
+        TempFolder folder;
+        const std::string path = folder.file("lumo.ini");
+        writeText(path, content);
+        std::filesystem::permissions(path, c.mode);
+
+        const test::ChildOutcome outcome = test::runInChild(
+            [&] {
+                if (c.relativePath && chdir(folder.path().c_str()) != 0)
+                    return std::string("chdir failed");
+                try {
+                    saveSettings(c.relativePath ? "lumo.ini" : path, settings);
+                    return std::string("saved");
+                } catch (const IniFileError &error) {
+                    return std::string(error.what());
+                }
+            },
+            ChildUser::Unprivileged);
+
+        EXPECT_EQ(outcome.exitCode, 0) << c.what << ": " << outcome.report;
+        EXPECT_EQ(outcome.report, "Unable to write to " + path) << c.what;
+        EXPECT_EQ(readText(path), content) << c.what;
+    }
+}
+
+} // namespace
+} // namespace lumo
