@@ -7,7 +7,6 @@ packages=(
   cmake g++ make
   qt6-base-dev
   libgtest-dev libgmock-dev
-  libsimpleini-dev
   fonts-liberation fontconfig
   xauth xvfb
 )
