@@ -1,0 +1,252 @@
+#include "TransferCommand.h"
+
+#include "FileErrors.h"
+#include "RegionCopy.h"
+#include "ScriptedDialogs.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lumo {
+namespace {
+
+using enum TFirmwareProfileId;
+using enum TModalResult;
+using Outcome = TransferCommand::Outcome;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::size_t imageSize = 600 * 1024; // holds every region and every item
+
+constexpr std::size_t switch114 = 0x500D5;
+constexpr std::size_t input114 = 0x5006A;
+
+TransferRequest requestFor(const std::string &donorFileName, TFirmwareProfileId donor,
+                           const std::string &targetFileName, TFirmwareProfileId target)
+{
+    TransferRequest request;
+    request.donorText = donorFileName;
+    request.targetText = targetFileName;
+    request.donorFileName = donorFileName;
+    request.targetFileName = targetFileName;
+    request.donorChoice = donor;
+    request.targetChoice = target;
+    request.selection.chooseDonor(donor);
+    request.selection.chooseTarget(target);
+    return request;
+}
+
+class TransferCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override { save(); }
+
+    void save() const
+    {
+        folder.write("donor.bin", donor);
+        folder.write("target.bin", target);
+    }
+
+    TransferRequest request(TFirmwareProfileId donorProfile, TFirmwareProfileId targetProfile) const
+    {
+        return requestFor(donorPath, donorProfile, targetPath, targetProfile);
+    }
+
+    void expectFilesUntouched() const
+    {
+        EXPECT_EQ(test::readBytes(donorPath), donor);
+        EXPECT_EQ(test::readBytes(targetPath), target);
+        EXPECT_FALSE(std::filesystem::exists(targetPath + ".bak"));
+    }
+
+    test::TempFolder folder;
+    const std::string donorPath = folder.file("donor.bin");
+    const std::string targetPath = folder.file("target.bin");
+    Bytes donor = test::patternBytes(imageSize, 1);
+    Bytes target = test::patternBytes(imageSize, 2);
+};
+
+TEST_F(TransferCommandTest, StopsAtTheFirstMissingInput)
+{
+    struct MissingCase {
+        const char *name;
+        std::string donorText;
+        std::optional<TFirmwareProfileId> donorChoice;
+        std::string targetText;
+        std::optional<TFirmwareProfileId> targetChoice;
+        std::vector<test::DialogCall> calls;
+    };
+    const auto donorFile = test::messageCall("Вкажіть файл прошивки донора!");
+    const auto donorType = test::messageCall("Вкажіть тип прошивки донора!");
+    const auto targetFile = test::messageCall("Вкажіть файл прошивки для запису!");
+    const auto targetType = test::messageCall("Вкажіть тип прошивки для запису!");
+    const auto focusDonor = test::focusCall(FileField::Donor);
+    const auto focusTarget = test::focusCall(FileField::Target);
+    const MissingCase cases[] = {
+        {"nothing given", "", std::nullopt, "", std::nullopt, {donorFile, focusDonor}},
+        {"donor text of blanks and control characters", " \t\r\n\x01 ", pfMikas76Mode1, "t.bin", pfMikas76Mode2,
+         {donorFile, focusDonor}},
+        {"no donor choice", "d.bin", std::nullopt, "", std::nullopt, {donorType}},
+        {"donor text with surrounding blanks is not blank", " . ", std::nullopt, "t.bin", pfMikas76Mode2,
+         {donorType}},
+        {"target text of blanks", "d.bin", pfMikas76Mode1, "   ", std::nullopt, {targetFile, focusTarget}},
+        {"no target choice", "d.bin", pfMikas76Mode1, "t.bin", std::nullopt, {targetType}},
+    };
+    for (const MissingCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TransferRequest r;
+        r.donorText = c.donorText;
+        r.donorFileName = c.donorText;
+        r.donorChoice = c.donorChoice;
+        r.targetText = c.targetText;
+        r.targetFileName = c.targetText;
+        r.targetChoice = c.targetChoice;
+
+        test::ScriptedDialogs dialogs;
+        TransferCommand command(dialogs);
+        EXPECT_EQ(command.run(r), Outcome::Stopped);
+        EXPECT_EQ(dialogs.calls(), c.calls);
+        EXPECT_FALSE(command.isRunning());
+    }
+}
+
+TEST_F(TransferCommandTest, SummaryShowsTheTextsAsTyped)
+{
+    TransferRequest r = request(pfMikas114Mode3, pfMikas114Mode1);
+    r.donorText = "  \"C:\\Прошивки\\донор 1.bin\" ";
+    r.targetText = "\tзапис.bin  ";
+
+    EXPECT_EQ(TransferCommand::summary(r), "Прошивка донор:\n\r"
+                                           "-------------------------------------\n\r"
+                                           "Файл:   \"C:\\Прошивки\\донор 1.bin\" \n\r"
+                                           "Тип ЕБК (№ режиму): Микас 10.3+, 11.4 (Режим №3)\n\r"
+                                           "=====================================\n\r"
+                                           "\n\r"
+                                           "Прошивка для запису:\n\r"
+                                           "-------------------------------------\n\r"
+                                           "Файл: \tзапис.bin  \n\r"
+                                           "Тип ЕБК (№ режиму): Микас 10.3+, 11.4 (Режим №1)\n\r"
+                                           "=====================================\n\r"
+                                           "\n\r"
+                                           "Ви дійсно бажаєте провести копіювання?");
+}
+
+TEST_F(TransferCommandTest, NoOrClosingTheSummaryWritesNothing)
+{
+    for (const TModalResult answer : {mrNo, mrCancel}) {
+        SCOPED_TRACE(static_cast<int>(answer));
+        const TransferRequest r = request(pfMikas103Mode1, pfMikas103Mode2);
+        test::ScriptedDialogs dialogs({answer});
+        TransferCommand command(dialogs);
+
+        EXPECT_EQ(command.run(r), Outcome::Stopped);
+        EXPECT_EQ(dialogs.calls(), std::vector{test::confirmCall(TransferCommand::summary(r))});
+        expectFilesUntouched();
+    }
+}
+
+TEST_F(TransferCommandTest, YesCopiesFromTheFileNamesUpToTheTargetRegionEnd)
+{
+    TransferRequest r = request(pfMikas114Mode3, pfMikas114Mode1);
+    r.donorText = " \"" + donorPath + "\" ";
+    r.targetText = "\"" + targetPath + "\"";
+    test::ScriptedDialogs dialogs({mrYes});
+    TransferCommand command(dialogs);
+
+    EXPECT_EQ(command.run(r), Outcome::Transferred);
+
+    EXPECT_EQ(dialogs.confirmations(), std::vector{TransferCommand::summary(r)});
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Ok!"});
+    Bytes expected = target;
+    std::copy_n(donor.begin() + 0x70000, 27008, expected.begin() + 0x50000);
+    EXPECT_EQ(test::readBytes(targetPath), expected);
+    EXPECT_EQ(test::readBytes(targetPath + ".bak"), target);
+    EXPECT_FALSE(command.isRunning());
+}
+
+TEST_F(TransferCommandTest, OnlyTheTwoSecondModeTargetsRunTheChecks)
+{
+    // With files that do not exist, a check would fail to open them.
+    const std::string missingDonor = folder.file("missing donor.bin");
+    const std::string missingTarget = folder.file("missing target.bin");
+    for (const TFirmwareProfile &profile : FirmwareProfiles()) {
+        SCOPED_TRACE(std::string(profile.caption));
+        const TransferRequest r = requestFor(missingDonor, pfMikas114Mode3, missingTarget, profile.id);
+        const bool checked = profile.id == pfMikas76Mode2 || profile.id == pfMikas114Mode2;
+        test::ScriptedDialogs dialogs(checked ? std::vector<TModalResult>{} : std::vector{mrNo});
+        TransferCommand command(dialogs);
+
+        if (checked) {
+            EXPECT_THROW(command.run(r), FileOpenError);
+            EXPECT_TRUE(dialogs.calls().empty());
+        } else {
+            EXPECT_EQ(command.run(r), Outcome::Stopped);
+            EXPECT_EQ(dialogs.confirmations(), std::vector{TransferCommand::summary(r)});
+        }
+        EXPECT_FALSE(command.isRunning());
+    }
+}
+
+TEST_F(TransferCommandTest, ByteSetByACheckStaysWhenTheSummaryIsDeclined)
+{
+    donor[switch114] = 0x00;
+    donor[input114] = 0x02;
+    target[switch114] = 0x40;
+    target[input114] = 0x01;
+    save();
+    const TransferRequest r = request(pfMikas103Mode1, pfMikas114Mode2);
+    test::ScriptedDialogs dialogs({mrYes, mrNo});
+    TransferCommand command(dialogs);
+
+    EXPECT_EQ(command.run(r), Outcome::Stopped);
+
+    ASSERT_EQ(dialogs.confirmations().size(), 2u);
+    EXPECT_EQ(dialogs.confirmations()[1], TransferCommand::summary(r));
+    donor[switch114] = 0x40;
+    expectFilesUntouched();
+}
+
+TEST_F(TransferCommandTest, BackupFailurePassesThroughAndTheNextRunGoesAhead)
+{
+    const std::string missing = folder.file("missing.bin");
+    const TransferRequest r = requestFor(donorPath, pfMikas103Mode1, missing, pfMikas103Mode2);
+    test::ScriptedDialogs dialogs({mrYes, mrNo});
+    TransferCommand command(dialogs);
+
+    EXPECT_THROW(command.run(r), BackupError);
+    EXPECT_FALSE(command.isRunning());
+    EXPECT_EQ(command.run(r), Outcome::Stopped);
+    EXPECT_EQ(dialogs.confirmations().size(), 2u);
+}
+
+TEST_F(TransferCommandTest, CommandGivenDuringACopyIsRefusedAndTheCopyFinishes)
+{
+    const TransferRequest r = request(pfMikas114Mode1, pfMikas103Mode2);
+    test::ScriptedDialogs dialogs({mrYes});
+    TransferCommand command(dialogs);
+    std::vector<Outcome> nested;
+    dialogs.onProcessMessages = [&] {
+        if (dialogs.pumpCount() != 100)
+            return;
+        EXPECT_TRUE(command.isRunning());
+        const std::size_t callsBefore = dialogs.calls().size();
+        nested.push_back(command.run(requestFor(targetPath, pfMikas114Mode1, donorPath, pfMikas103Mode2)));
+        EXPECT_EQ(dialogs.calls().size(), callsBefore);
+    };
+
+    EXPECT_EQ(command.run(r), Outcome::Transferred);
+
+    EXPECT_EQ(nested, std::vector{Outcome::Refused});
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Ok!"});
+    Bytes expected = target;
+    std::copy_n(donor.begin() + 0x50000, 27008, expected.begin() + 0x30000);
+    EXPECT_EQ(test::readBytes(targetPath), expected);
+    EXPECT_EQ(test::readBytes(donorPath), donor);
+    EXPECT_FALSE(command.isRunning());
+}
+
+} // namespace
+} // namespace lumo
