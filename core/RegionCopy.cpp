@@ -44,6 +44,7 @@ bool copyRegion(const RegionCopyRequest &request, OperatorDialogs &dialogs)
     const std::int64_t donorLength = regionLength(request.donorFirst, request.donorLast);
     // Never past the end of the target's region: the bytes after it belong to something else.
     const std::int64_t count = std::min(donorLength, regionLength(request.targetFirst, request.targetLast));
+    // Nothing to copy means a malformed request; "Ok!" would claim a copy that never happened.
     if (count == 0)
         return false;
 
