@@ -1,0 +1,313 @@
+#include "FilenameEdit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QScopeGuard>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+namespace {
+
+// What a browse dialog showed when it opened.
+struct Opened {
+    QString title;
+    QString directory;
+    QString presetFile;
+    QStringList nameFilters;
+    QString nameFilter;
+    QFileDialog::FileMode fileMode;
+    bool native;
+};
+
+// A field whose browse dialog is answered by the test instead of the operator.
+class AnsweredEdit : public TFilenameEdit {
+public:
+    using TFilenameEdit::TFilenameEdit;
+
+    QList<Opened> opened;
+    std::function<bool(QFileDialog &)> answer = [](QFileDialog &) { return false; };
+
+protected:
+    bool runBrowseDialog(QFileDialog &dialog) override
+    {
+        opened.append({dialog.windowTitle(), dialog.directory().absolutePath(), dialog.selectedFiles().value(0),
+                       dialog.nameFilters(), dialog.selectedNameFilter(), dialog.fileMode(),
+                       !dialog.testOption(QFileDialog::DontUseNativeDialog)});
+        return answer(dialog);
+    }
+};
+
+// The operator picks path, on the given file type when one is named.
+std::function<bool(QFileDialog &)> pick(const QString &path, const QString &nameFilter = {})
+{
+    return [=](QFileDialog &dialog) {
+        if (!nameFilter.isEmpty())
+            dialog.selectNameFilter(nameFilter);
+        dialog.selectFile(path);
+        return true;
+    };
+}
+
+std::function<bool(QFileDialog &)> cancelOn(const QString &nameFilter)
+{
+    return [=](QFileDialog &dialog) {
+        dialog.selectNameFilter(nameFilter);
+        return false;
+    };
+}
+
+const QString firmwareFiles = QStringLiteral("Файои прошивок (*.bin)");
+const QString allFiles = QStringLiteral("Всi файли (*.*)");
+
+// A window holding two fields and a folder to browse in.
+struct Fields {
+    QTemporaryDir dir;
+    QWidget window;
+    AnsweredEdit *edit = new AnsweredEdit(&window);
+    AnsweredEdit *other = new AnsweredEdit(&window);
+
+    Fields()
+    {
+        edit->setGeometry(0, 0, 249, 22);
+        other->setGeometry(0, 30, 249, 22);
+        for (const char *folder : {"my files", "prev", "sub"})
+            QDir(dir.path()).mkpath(QString::fromLatin1(folder));
+    }
+
+    QString path(const QString &relative) const { return dir.filePath(relative); }
+
+    bool show()
+    {
+        window.show();
+        return QTest::qWaitForWindowActive(&window);
+    }
+};
+
+} // namespace
+
+class FilenameEditTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theBrowseButtonStandsAtTheRightEnd()
+    {
+        Fields f;
+        QVERIFY(f.show());
+        QToolButton *button = f.edit->browseButton();
+        QCOMPARE(button->width(), 21);
+        QVERIFY(button->geometry().right() < f.edit->width());
+        QVERIFY(button->geometry().right() >= f.edit->width() - 3);
+        QVERIFY(!button->icon().isNull());
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        QVERIFY(button->toolTip().isEmpty());
+    }
+
+    void theDialogIsTheListOfTheFieldsFileTypes()
+    {
+        Fields f;
+        f.edit->browse();
+
+        QCOMPARE(f.edit->opened.size(), 1);
+        const Opened &dialog = f.edit->opened.first();
+        QCOMPARE(dialog.title, QStringLiteral("Список"));
+        QCOMPARE(dialog.nameFilters, QStringList({firmwareFiles, allFiles}));
+        QCOMPARE(dialog.nameFilter, firmwareFiles);
+        QCOMPARE(dialog.fileMode, QFileDialog::AnyFile); // the file need not exist
+        QVERIFY(!dialog.native);
+    }
+
+    void aPickedPathIsQuotedWhenItHoldsABlank_data()
+    {
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<bool>("quoted");
+
+        QTest::newRow("no blank") << "sub/fw.bin" << false;
+        QTest::newRow("a blank in the folder") << "my files/fw.bin" << true;
+        QTest::newRow("a blank in the name") << "sub/fw 2.bin" << true;
+    }
+
+    void aPickedPathIsQuotedWhenItHoldsABlank()
+    {
+        QFETCH(QString, picked);
+        QFETCH(bool, quoted);
+        Fields f;
+        QVERIFY(f.show());
+        f.other->setFocus();
+        const QString path = QDir::toNativeSeparators(f.path(picked));
+        f.edit->answer = pick(path);
+
+        QTest::mouseClick(f.edit->browseButton(), Qt::LeftButton);
+
+        QCOMPARE(f.edit->text(), quoted ? '"' + path + '"' : path);
+        QCOMPARE(f.edit->FileName(), path);
+        QCOMPARE(QApplication::focusWidget(), f.edit);
+    }
+
+    void aCancelledBrowseChangesNothingAndFocusesTheField()
+    {
+        Fields f;
+        QVERIFY(f.show());
+        f.edit->setText(QStringLiteral("  typed text "));
+        f.other->setFocus();
+
+        QTest::mouseClick(f.edit->browseButton(), Qt::LeftButton);
+
+        QCOMPARE(f.edit->opened.size(), 1);
+        QCOMPARE(f.edit->text(), QStringLiteral("  typed text "));
+        QCOMPARE(QApplication::focusWidget(), f.edit);
+    }
+
+    void theNextBrowseStartsAtThePickedFileOnThePickedType()
+    {
+        Fields f;
+        f.edit->answer = pick(f.path(QStringLiteral("my files/new.bin")), allFiles);
+        f.edit->browse();
+        f.edit->answer = [](QFileDialog &) { return false; };
+
+        f.edit->browse();
+        f.other->browse();
+
+        const Opened &again = f.edit->opened.at(1);
+        QCOMPARE(again.directory, f.path(QStringLiteral("my files")));
+        QCOMPARE(again.presetFile, f.path(QStringLiteral("my files/new.bin")));
+        QCOMPARE(again.nameFilter, allFiles);
+        // The other field keeps its own type.
+        QCOMPARE(f.other->opened.first().nameFilter, firmwareFiles);
+    }
+
+    void aCancelledBrowseStillRemembersTheType()
+    {
+        Fields f;
+        f.edit->answer = cancelOn(allFiles);
+        f.edit->browse();
+        f.edit->answer = cancelOn(firmwareFiles);
+        f.edit->browse();
+        f.edit->browse();
+
+        QCOMPARE(f.edit->opened.at(1).nameFilter, allFiles);
+        QCOMPARE(f.edit->opened.at(2).nameFilter, firmwareFiles);
+    }
+
+    void theDialogStartsWhereTheFileNamePoints_data()
+    {
+        QTest::addColumn<QString>("text");        // "%1" stands for the temporary folder
+        QTest::addColumn<QString>("directory");   // relative to it
+        QTest::addColumn<QString>("presetFile");  // relative to the directory
+
+        // Before each row a browse picked prev/old.bin.
+        QTest::newRow("a quoted path with a blank") << "\"%1/my files/fw.bin\"" << "my files" << "fw.bin";
+        QTest::newRow("a path with blanks around it") << "  %1/sub/fw.bin " << "sub" << "fw.bin";
+        QTest::newRow("a folder without a file name") << "%1/sub/" << "sub" << "";
+        QTest::newRow("a folder that does not exist keeps the last folder")
+            << "%1/missing/fw.bin" << "prev" << "fw.bin";
+        QTest::newRow("a bare name keeps the last folder") << "fw.bin" << "prev" << "fw.bin";
+        QTest::newRow("empty keeps folder and name") << "" << "prev" << "old.bin";
+        QTest::newRow("blanks only keep folder and name") << "   " << "prev" << "old.bin";
+        QTest::newRow("< keeps folder and name") << "%1/sub/a<b.bin" << "prev" << "old.bin";
+        QTest::newRow("> keeps folder and name") << "%1/sub/a>b.bin" << "prev" << "old.bin";
+        QTest::newRow("[ keeps folder and name") << "%1/sub/a[b.bin" << "prev" << "old.bin";
+        QTest::newRow("] keeps folder and name") << "%1/sub/a]b.bin" << "prev" << "old.bin";
+        QTest::newRow("| keeps folder and name") << "%1/sub/a|b.bin" << "prev" << "old.bin";
+        // The whole text names an existing file, so the double quote stays in the file name.
+        QTest::newRow("\" keeps folder and name") << "%1/sub/a\"b.bin" << "prev" << "old.bin";
+    }
+
+    void theDialogStartsWhereTheFileNamePoints()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, directory);
+        QFETCH(QString, presetFile);
+        Fields f;
+        QFile quoted(f.path(QStringLiteral("sub/a\"b.bin")));
+        QVERIFY(quoted.open(QIODevice::WriteOnly));
+        quoted.close();
+        f.edit->answer = pick(f.path(QStringLiteral("prev/old.bin")));
+        f.edit->browse();
+        f.edit->answer = [](QFileDialog &) { return false; };
+
+        f.edit->setText(text.contains(QLatin1String("%1")) ? text.arg(f.dir.path()) : text);
+        f.edit->browse();
+
+        const Opened &dialog = f.edit->opened.at(1);
+        QCOMPARE(dialog.directory, f.path(directory));
+        // With no name in its box, the dialog's selection is the folder itself.
+        QCOMPARE(dialog.presetFile, presetFile.isEmpty() ? f.path(directory) : f.path(directory + '/' + presetFile));
+    }
+
+    void onlyInsertWithoutShiftCtrlOrAltBrowses_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("browses");
+
+        QTest::newRow("Insert") << int(Qt::Key_Insert) << int(Qt::NoModifier) << true;
+        QTest::newRow("Insert on the keypad") << int(Qt::Key_Insert) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("Shift+Insert") << int(Qt::Key_Insert) << int(Qt::ShiftModifier) << false;
+        QTest::newRow("Ctrl+Insert") << int(Qt::Key_Insert) << int(Qt::ControlModifier) << false;
+        QTest::newRow("Alt+Insert") << int(Qt::Key_Insert) << int(Qt::AltModifier) << false;
+        QTest::newRow("Alt+Down") << int(Qt::Key_Down) << int(Qt::AltModifier) << false;
+        QTest::newRow("F4") << int(Qt::Key_F4) << int(Qt::NoModifier) << false;
+    }
+
+    void onlyInsertWithoutShiftCtrlOrAltBrowses()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, browses);
+        Fields f;
+        QVERIFY(f.show());
+        f.edit->setFocus();
+
+        QTest::keyClick(f.edit, static_cast<Qt::Key>(key), static_cast<Qt::KeyboardModifiers>(modifiers));
+
+        QCOMPARE(f.edit->opened.size(), browses ? 1 : 0);
+    }
+
+    void theRealDialogTakesAFileThatDoesNotExist()
+    {
+        Fields f;
+        QVERIFY(f.show());
+        TFilenameEdit real(&f.window);
+        real.setText('"' + f.path(QStringLiteral("my files/old.bin")) + '"');
+        real.setGeometry(0, 60, 249, 22);
+        real.show();
+        real.setFocus();
+        QString title;
+        QString directory;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            // A failed check below must not leave the dialog waiting for an operator.
+            const auto closeAnyway = qScopeGuard([dialog] {
+                if (dialog->isVisible())
+                    dialog->reject();
+            });
+            title = dialog->windowTitle();
+            directory = dialog->directory().absolutePath();
+            // The operator types once the dialog has the focus in its file name box.
+            QLineEdit *name = nullptr;
+            QVERIFY(QTest::qWaitFor([&] {
+                name = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+                return name && dialog->isAncestorOf(name);
+            }));
+            name->clear();
+            QTest::keyClicks(name, QStringLiteral("new fw.bin"));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+
+        QTest::keyClick(&real, Qt::Key_Insert);
+
+        QCOMPARE(title, QStringLiteral("Список"));
+        QCOMPARE(directory, f.path(QStringLiteral("my files")));
+        QCOMPARE(real.text(), '"' + QDir::toNativeSeparators(f.path(QStringLiteral("my files/new fw.bin"))) + '"');
+        QVERIFY(!QFile::exists(f.path(QStringLiteral("my files/new fw.bin"))));
+    }
+};
+
+QTEST_MAIN(FilenameEditTest)
+#include "FilenameEditTest.moc"

@@ -1,0 +1,126 @@
+#include "FilenameEdit.h"
+
+#include "FileName.h"
+#include "ImageList.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QToolButton>
+
+#include <algorithm>
+
+const QString TFilenameEdit::Filter = QStringLiteral("Файои прошивок (*.bin)|*.bin|Всi файли (*.*)|*.*");
+
+namespace {
+
+constexpr int browseButtonWidth = 21;
+
+bool isValidFileName(const QString &path)
+{
+    static const QString forbidden = QStringLiteral("<>\"[]|");
+    return !path.isEmpty() && std::none_of(path.begin(), path.end(), [](QChar c) { return forbidden.contains(c); });
+}
+
+} // namespace
+
+TFilenameEdit::TFilenameEdit(QWidget *parent) : QLineEdit(parent), button_(new QToolButton(this))
+{
+    button_->setObjectName(QStringLiteral("BrowseButton"));
+    button_->setIcon(ImageList1::folderIcon());
+    button_->setFocusPolicy(Qt::NoFocus);
+    button_->setCursor(Qt::ArrowCursor);
+    setTextMargins(0, 0, browseButtonWidth, 0);
+    connect(button_, &QToolButton::clicked, this, &TFilenameEdit::browse);
+}
+
+QString TFilenameEdit::FileName() const
+{
+    return QString::fromStdString(lumo::FileName(text().toStdString()));
+}
+
+QStringList TFilenameEdit::nameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString &description = parts[i];
+        // Qt takes the patterns from the parentheses at the end of a filter, blank-separated.
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString shown = QLatin1Char('(') + patterns + QLatin1Char(')');
+        filters << (description.endsWith(shown) ? description : description + QLatin1Char(' ') + shown);
+    }
+    return filters;
+}
+
+void TFilenameEdit::browse()
+{
+    takeStartFrom(FileName());
+
+    QFileDialog dialog(this, QStringLiteral("Список"));
+    // Qt's own dialog behaves the same on every system, and has no read-only box to hide.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = nameFilters(Filter);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.value(filterIndex_));
+    if (!startFolder_.isEmpty())
+        dialog.setDirectory(startFolder_);
+    dialog.selectFile(presetName_);
+
+    const bool picked = runBrowseDialog(dialog);
+    filterIndex_ = std::max<int>(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())));
+    setFocus();
+
+    const QStringList files = dialog.selectedFiles();
+    if (!picked || files.isEmpty())
+        return;
+    const QFileInfo file(files.first());
+    startFolder_ = file.absolutePath();
+    presetName_ = file.fileName();
+    const QString path = QDir::toNativeSeparators(file.absoluteFilePath());
+    const bool quote = path.contains(QLatin1Char(' ')) && !path.startsWith(QLatin1Char('"'));
+    setText(quote ? QLatin1Char('"') + path + QLatin1Char('"') : path);
+}
+
+void TFilenameEdit::takeStartFrom(const QString &path)
+{
+    if (!isValidFileName(path))
+        return;
+    const QString normal = QDir::fromNativeSeparators(path);
+    const qsizetype nameStart = normal.lastIndexOf(QLatin1Char('/')) + 1;
+    const QString folder = normal.left(nameStart);
+    if (!folder.isEmpty() && QDir(folder).exists())
+        startFolder_ = QDir(folder).absolutePath();
+    presetName_ = normal.mid(nameStart);
+}
+
+bool TFilenameEdit::runBrowseDialog(QFileDialog &dialog)
+{
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void TFilenameEdit::keyPressEvent(QKeyEvent *event)
+{
+    // Insert from the keypad counts too: it is the same key with Num Lock off.
+    if (event->key() == Qt::Key_Insert && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        browse();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TFilenameEdit::resizeEvent(QResizeEvent *event)
+{
+    QLineEdit::resizeEvent(event);
+    placeButton();
+}
+
+void TFilenameEdit::placeButton()
+{
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    button_->setGeometry(width() - frame - browseButtonWidth, frame, browseButtonWidth, height() - 2 * frame);
+}

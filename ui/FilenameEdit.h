@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QLineEdit>
+
+class QFileDialog;
+class QToolButton;
+
+// A file-name field: a line edit with a browse button at its right end. The button, or
+// Insert pressed without Shift, Ctrl or Alt, opens a file dialog; the file picked there
+// becomes the text, in double quotes when its path holds a blank.
+class TFilenameEdit : public QLineEdit {
+    Q_OBJECT
+
+public:
+    // The dialog's file types, as pairs of description and pattern between vertical bars.
+    static const QString Filter;
+
+    explicit TFilenameEdit(QWidget *parent);
+
+    QString Text() const { return text(); }
+
+    // The file that the text names: the whole text when a file of that name exists, else its
+    // first word taken the way a command line is split, without the quotes.
+    QString FileName() const;
+
+    QToolButton *browseButton() const { return button_; }
+
+    // The dialog starts where FileName() points when that is a valid file name, and where the
+    // previous browse of this field left it otherwise; it opens on the file type last picked.
+    void browse();
+
+    // Qt's name filters for a Filter string, one per type, each showing its pattern.
+    static QStringList nameFilters(const QString &filter);
+
+protected:
+    // Shows the dialog, which is ready to run, and tells whether a file was picked.
+    virtual bool runBrowseDialog(QFileDialog &dialog);
+
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void takeStartFrom(const QString &path);
+    void placeButton();
+
+    QToolButton *button_;
+    // What the dialog starts with, kept from one browse of this field to the next.
+    QString startFolder_;
+    QString presetName_;
+    int filterIndex_ = 0;
+};
