@@ -14,3 +14,20 @@ foreach(test ImageListTest AboutTest)
   target_include_directories(${test} PRIVATE ${PROJECT_SOURCE_DIR}/ui)
   set_tests_properties(${test} PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endforeach()
+
+# The window's own units are driven with Qt Test. A box that nobody answers fails its test at
+# the time limit instead of holding the run.
+function(lumo_add_widget_test name)
+  add_executable(${name} ${name}.cpp)
+  target_link_libraries(${name} PRIVATE lumo_ui Qt6::Test)
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/uisupport)
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS ui ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+endfunction()
+
+lumo_add_widget_test(TRadioButtonTest)
+lumo_add_widget_test(FilenameEditTest)
+lumo_add_widget_test(QtOperatorDialogsTest)
+lumo_add_widget_test(LumoApplicationTest)
+lumo_add_widget_test(MainFormTest)

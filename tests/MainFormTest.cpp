@@ -1,0 +1,699 @@
+#include "FilenameEdit.h"
+#include "LumoApplication.h"
+#include "MainForm.h"
+#include "ScriptedBoxes.h"
+#include "TRadioButton.h"
+
+#include <QAccessible>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+constexpr int imageSize = 0x38000;
+
+template <typename T>
+T *part(const TForm1 &form, const QString &name)
+{
+    return form.findChild<T *>(name);
+}
+
+TFilenameEdit *editIn(const TForm1 &form) { return part<TFilenameEdit>(form, QStringLiteral("EditIn")); }
+TFilenameEdit *editOut(const TForm1 &form) { return part<TFilenameEdit>(form, QStringLiteral("EditOut")); }
+QToolButton *btnSave(const TForm1 &form) { return part<QToolButton>(form, QStringLiteral("BtnSave")); }
+QAction *action(const TForm1 &form, const char *name) { return part<QAction>(form, QString::fromLatin1(name)); }
+
+bool showAndActivate(TForm1 &form)
+{
+    form.show();
+    return QTest::qWaitForWindowActive(&form);
+}
+
+// The operator's click lands on the choice's circle.
+void choose(TRadioButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+QList<int> availableTargets(const TForm1 &form)
+{
+    QList<int> available;
+    for (int number : {4, 5, 6, 9, 10, 12, 15, 16}) {
+        if (form.radioButton(number)->isEnabled())
+            available << number;
+    }
+    return available;
+}
+
+QList<int> checkedChoices(const TForm1 &form)
+{
+    QList<int> checked;
+    for (int number = 1; number <= 16; ++number) {
+        if (form.radioButton(number)->isChecked())
+            checked << number;
+    }
+    return checked;
+}
+
+QByteArray image(int seed)
+{
+    QByteArray bytes(imageSize, '\0');
+    for (int i = 0; i < imageSize; ++i)
+        bytes[i] = static_cast<char>((i * 31 + seed) % 251);
+    return bytes;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A donor of Mikas 10.3 mode 1 in a folder with a blank in its name, given in double quotes,
+// and a target of Mikas 10.3 mode 2 given with blanks around it.
+struct Transfer {
+    QTemporaryDir dir;
+    QString donorPath = dir.filePath(QStringLiteral("my files/donor.bin"));
+    QString targetPath = dir.filePath(QStringLiteral("target.bin"));
+    QString donorText = '"' + donorPath + '"';
+    QString targetText = ' ' + targetPath + "  ";
+    QByteArray donor = image(7);
+    QByteArray target = image(3);
+
+    bool prepare(TForm1 &form)
+    {
+        if (!QDir(dir.path()).mkpath(QStringLiteral("my files")) || !writeFile(donorPath, donor) ||
+            !writeFile(targetPath, target))
+            return false;
+        editIn(form)->setText(donorText);
+        editOut(form)->setText(targetText);
+        choose(form.radioButton(2));
+        choose(form.radioButton(12));
+        return true;
+    }
+
+    QByteArray copied() const
+    {
+        QByteArray expected = target;
+        expected.replace(0x30000, 0x6980, donor.mid(0x20000, 0x6980));
+        return expected;
+    }
+
+    QString summary() const
+    {
+        return QStringLiteral("Прошивка донор:\n"
+                              "-------------------------------------\n"
+                              "Файл: %1\n"
+                              "Тип ЕБК (№ режиму): Микас 10.3 (Режим №1)\n"
+                              "=====================================\n"
+                              "\n"
+                              "Прошивка для запису:\n"
+                              "-------------------------------------\n"
+                              "Файл: %2\n"
+                              "Тип ЕБК (№ режиму): Микас 10.3 (Режим №2)\n"
+                              "=====================================\n"
+                              "\n"
+                              "Ви дійсно бажаєте провести копіювання?")
+            .arg(donorText, targetText);
+    }
+};
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { registerFontSubstitutes(); }
+
+    void theWindowOpensCentredWithOnlyTheDonorsOfModes1And2Available()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+
+        QCOMPARE(form.windowTitle(), QStringLiteral("Lumo v2.2"));
+        QCOMPARE(form.frameGeometry().center(), form.screen()->geometry().center());
+        QCOMPARE(QApplication::focusWidget(), editIn(form));
+        QVERIFY(editIn(form)->text().isEmpty());
+        QVERIFY(editOut(form)->text().isEmpty());
+        QVERIFY(checkedChoices(form).isEmpty());
+        QList<int> available;
+        for (int number = 1; number <= 16; ++number) {
+            if (form.radioButton(number)->isEnabled())
+                available << number;
+        }
+        QCOMPARE(available, QList<int>({1, 2, 3, 7, 8, 11}));
+        auto *progress = part<QProgressBar>(form, QStringLiteral("ProgressBar1"));
+        QCOMPARE(progress->value(), 0);
+        QCOMPARE(progress->minimum(), 0);
+        QCOMPARE(progress->maximum(), 100);
+    }
+
+    void theClientAreaIsFixedBelowTheMenuBar()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+
+        const int menuHeight = form.menuBar()->height();
+        QCOMPARE(form.centralWidget()->geometry(), QRect(0, menuHeight, 537, 247));
+        QCOMPARE(form.size(), QSize(537, menuHeight + 247));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QVERIFY(!form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    }
+
+    void everyControlHasItsPlace_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("parent"); // empty: the client area
+        QTest::addColumn<QRect>("rect");
+
+        const auto row = [](const char *name, const char *parent, QRect rect) {
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent) << rect;
+        };
+        row("GroupBox1", "", {0, 32, 265, 189});
+        row("GroupBox2", "", {272, 32, 265, 189});
+        row("RzToolbar1", "", {0, 0, 537, 29});
+        row("ProgressBar1", "", {0, 224, 537, 23});
+        row("BtnSave", "RzToolbar1", {4, 2, 25, 25});
+        row("RzSpacer1", "RzToolbar1", {29, 2, 8, 25});
+        row("InformationBtn", "RzToolbar1", {37, 2, 25, 25});
+        row("RzSpacer2", "RzToolbar1", {62, 2, 8, 25});
+        row("ExitBtn", "RzToolbar1", {70, 2, 25, 25});
+        row("EditIn", "GroupBox1", {8, 16, 249, 22});
+        row("RadioButton1", "GroupBox1", {8, 40, 249, 17});
+        row("RadioButton7", "GroupBox1", {8, 56, 249, 17});
+        row("Bevel1", "GroupBox1", {8, 68, 249, 9});
+        row("RadioButton2", "GroupBox1", {8, 80, 249, 17});
+        row("RadioButton11", "GroupBox1", {8, 96, 249, 17});
+        row("Bevel5", "GroupBox1", {8, 108, 249, 9});
+        row("RadioButton3", "GroupBox1", {8, 120, 249, 17});
+        row("RadioButton8", "GroupBox1", {8, 136, 249, 17});
+        row("RadioButton13", "GroupBox1", {8, 152, 233, 17});
+        row("RadioButton14", "GroupBox1", {8, 168, 233, 17});
+        row("EditOut", "GroupBox2", {8, 16, 249, 22});
+        row("RadioButton4", "GroupBox2", {8, 40, 249, 17});
+        row("RadioButton9", "GroupBox2", {8, 56, 201, 17});
+        row("Bevel2", "GroupBox2", {8, 68, 249, 9});
+        row("RadioButton5", "GroupBox2", {8, 80, 241, 17});
+        row("RadioButton12", "GroupBox2", {8, 96, 249, 17});
+        row("Bevel4", "GroupBox2", {8, 108, 249, 9});
+        row("RadioButton6", "GroupBox2", {8, 120, 249, 17});
+        row("RadioButton10", "GroupBox2", {8, 136, 249, 17});
+        row("RadioButton15", "GroupBox2", {8, 152, 249, 17});
+        row("RadioButton16", "GroupBox2", {8, 168, 233, 17});
+    }
+
+    void everyControlHasItsPlace()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, parent);
+        QFETCH(QRect, rect);
+        TForm1 form;
+
+        const QWidget *control = part<QWidget>(form, name);
+        QVERIFY(control);
+        QCOMPARE(control->geometry(), rect);
+        const QWidget *expectedParent = parent.isEmpty() ? form.centralWidget() : part<QWidget>(form, parent);
+        QCOMPARE(control->parentWidget(), expectedParent);
+    }
+
+    void everyControlShowsItsText_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+
+        const auto row = [](const char *name, const char *text) {
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(text);
+        };
+        row("GroupBox1", "Прошивка донор ");
+        row("GroupBox2", "Прошивка для запису ");
+        row("RadioButton1", "Микас 7.6 (Режим №1)");
+        row("RadioButton2", "Микас 10.3 (Режим №1)");
+        row("RadioButton3", "Микас 10.3+, 11.4 (Режим №1)");
+        row("RadioButton4", "Микас 7.6 (Режим №1)");
+        row("RadioButton5", "Микас 10.3 (Режим №1)");
+        row("RadioButton6", "Микас 10.3+, 11.4 (Режим №1)");
+        row("RadioButton7", "Микас 7.6 (Режим №2)");
+        row("RadioButton8", "Микас 10.3+, 11.4 (Режим №2)");
+        row("RadioButton9", "Микас 7.6 (Режим №2)");
+        row("RadioButton10", "Микас 10.3+, 11.4 (Режим №2)");
+        row("RadioButton11", "Микас 10.3 (Режим №2)");
+        row("RadioButton12", "Микас 10.3 (Режим №2)");
+        row("RadioButton13", "Микас 10.3+, 11.4 (Режим №3)");
+        row("RadioButton14", "Микас 10.3+, 11.4 (Режим №4)");
+        row("RadioButton15", "Микас 10.3+, 11.4 (Режим №3)");
+        row("RadioButton16", "Микас 10.3+, 11.4 (Режим №4)");
+        row("N1", "Файл");
+        row("N2", "Копіювати калібровки");
+        row("N6", "Вихід");
+        row("N3", "Допомога");
+        row("N4", "Про програму");
+        row("N7", "Вихід");
+    }
+
+    void everyControlShowsItsText()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        TForm1 form;
+
+        const QObject *control = form.findChild<QObject *>(name);
+        QVERIFY(control);
+        if (const auto *box = qobject_cast<const QGroupBox *>(control))
+            QCOMPARE(box->title(), text);
+        else if (const auto *button = qobject_cast<const QAbstractButton *>(control))
+            QCOMPARE(button->text(), text);
+        else if (const auto *menu = qobject_cast<const QMenu *>(control))
+            QCOMPARE(menu->title(), text);
+        else
+            QCOMPARE(qobject_cast<const QAction *>(control)->text(), text);
+    }
+
+    void theToolbarAndTheMenuShowTheirPictures()
+    {
+        TForm1 form;
+        const QList<QPair<const char *, const char *>> toolButtons{
+            {"BtnSave", "Копіювати калібровки"}, {"InformationBtn", "Про програму"}, {"ExitBtn", "Вийти з програми"}};
+        for (const auto &[name, tip] : toolButtons) {
+            const QToolButton *button = part<QToolButton>(form, QString::fromLatin1(name));
+            QCOMPARE(button->toolTip(), QString::fromUtf8(tip));
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+            QVERIFY(button->autoRaise());
+            QVERIFY(!button->icon().isNull());
+        }
+        // The three toolbar buttons carry the window's only tool tips.
+        int tips = 0;
+        for (const QWidget *widget : form.findChildren<QWidget *>())
+            tips += widget->toolTip().isEmpty() ? 0 : 1;
+        QCOMPARE(tips, 3);
+
+        for (const char *name : {"N2", "N6", "N4"})
+            QVERIFY2(!action(form, name)->icon().isNull(), name);
+        QVERIFY(action(form, "N5")->isSeparator());
+        QCOMPARE(action(form, "N7")->menu(), nullptr);
+        QCOMPARE(form.menuBar()->actions().last(), action(form, "N7"));
+        for (const QAction *item : form.findChildren<QAction *>()) {
+            QVERIFY(item->shortcut().isEmpty());
+            QVERIFY(!item->text().contains(QLatin1Char('&')));
+        }
+    }
+
+    void theFieldsAndTheChoicesUseTheirFonts()
+    {
+        TForm1 form;
+        const QFont field = editIn(form)->font();
+        QCOMPARE(field.family(), QStringLiteral("Arial"));
+        QCOMPARE(field.pixelSize(), 11);
+        QVERIFY(field.bold());
+        QCOMPARE(QFontInfo(field).family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(editOut(form)->font(), field);
+
+        const QFont choice = form.radioButton(7)->font();
+        QCOMPARE(choice.family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(choice.pixelSize(), 11);
+        QVERIFY(choice.bold());
+        QCOMPARE(part<QGroupBox>(form, QStringLiteral("GroupBox2"))->font(), choice);
+    }
+
+    void assistiveTechnologyFindsEveryControlByName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("accessibleName");
+
+        const auto row = [](const char *name, const char *accessibleName) {
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(accessibleName);
+        };
+        row("EditIn", "Файл прошивки донора");
+        row("EditOut", "Файл прошивки для запису");
+        row("BtnSave", "Копіювати калібровки");
+        row("InformationBtn", "Про програму");
+        row("ExitBtn", "Вийти з програми");
+        row("RadioButton8", "Микас 10.3+, 11.4 (Режим №2)");
+        row("GroupBox1", "Прошивка донор ");
+    }
+
+    void assistiveTechnologyFindsEveryControlByName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, accessibleName);
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+
+        QAccessibleInterface *control = QAccessible::queryAccessibleInterface(part<QWidget>(form, name));
+        QVERIFY(control);
+        QCOMPARE(control->text(QAccessible::Name).trimmed(), accessibleName.trimmed());
+    }
+
+    void theBrowseButtonsHaveNamesOfTheirOwn()
+    {
+        TForm1 form;
+        const QString donor = editIn(form)->browseButton()->accessibleName();
+        const QString target = editOut(form)->browseButton()->accessibleName();
+        QVERIFY(donor.contains(QStringLiteral("донора")));
+        QVERIFY(target.contains(QStringLiteral("для запису")));
+    }
+
+    void tabVisitsTheFieldsAndTheChosenChoices()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+        QTest::keyClick(editIn(form), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), editOut(form));
+        QTest::keyClick(editOut(form), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), editIn(form));
+
+        choose(form.radioButton(3));
+        choose(form.radioButton(10));
+        editIn(form)->setFocus();
+        const QList<QWidget *> order{form.radioButton(3), editOut(form), form.radioButton(10), editIn(form)};
+        for (QWidget *next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        QTest::keyClick(editIn(form), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), form.radioButton(10));
+
+        // Arrows follow the tab order of the box, not the screen: mode 1 of 10.3+/11.4, then
+        // mode 2 of 7.6.
+        QTest::keyClick(form.radioButton(3), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), form.radioButton(7));
+    }
+
+    void aDonorSetsWhichTargetsAreAvailable_data()
+    {
+        QTest::addColumn<QList<int>>("donors"); // chosen in turn; 13 and 14 by the program
+        QTest::addColumn<QList<int>>("available");
+
+        const QList<int> mikas76{4, 9};
+        const QList<int> modes12{5, 6, 10, 12};
+        const QList<int> allButMikas76{5, 6, 10, 12, 15, 16};
+        QTest::newRow("1") << QList<int>{1} << mikas76;
+        QTest::newRow("7") << QList<int>{7} << mikas76;
+        QTest::newRow("2") << QList<int>{2} << modes12;
+        QTest::newRow("3") << QList<int>{3} << modes12;
+        QTest::newRow("8") << QList<int>{8} << modes12;
+        QTest::newRow("11") << QList<int>{11} << modes12;
+        QTest::newRow("13") << QList<int>{13} << allButMikas76;
+        QTest::newRow("14") << QList<int>{14} << allButMikas76;
+        QTest::newRow("13 then 2 keeps 15 and 16") << QList<int>{13, 2} << allButMikas76;
+        QTest::newRow("13 then 3 keeps 15 and 16") << QList<int>{13, 3} << allButMikas76;
+        QTest::newRow("14 then 8 keeps 15 and 16") << QList<int>{14, 8} << allButMikas76;
+        QTest::newRow("14 then 11 keeps 15 and 16") << QList<int>{14, 11} << allButMikas76;
+        QTest::newRow("13, 2, 11 keeps 15 and 16") << QList<int>{13, 2, 11} << allButMikas76;
+        QTest::newRow("13 then 1 closes 15 and 16") << QList<int>{13, 1} << mikas76;
+        QTest::newRow("13, 7, 2 leaves 15 and 16 closed") << QList<int>{13, 7, 2} << modes12;
+        QTest::newRow("1 then 14") << QList<int>{1, 14} << allButMikas76;
+    }
+
+    void aDonorSetsWhichTargetsAreAvailable()
+    {
+        QFETCH(QList<int>, donors);
+        QFETCH(QList<int>, available);
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+
+        for (int number : donors) {
+            TRadioButton *donor = form.radioButton(number);
+            if (donor->isEnabled())
+                choose(donor);
+            else
+                donor->setChosen(true);
+        }
+
+        QCOMPARE(availableTargets(form), available);
+        QCOMPARE(checkedChoices(form), QList<int>{donors.last()});
+        QVERIFY(!form.radioButton(13)->isEnabled());
+        QVERIFY(!form.radioButton(14)->isEnabled());
+        const auto &profile = lumo::firmwareProfile(profileChoice(donors.last()).profile);
+        QCOMPARE(form.transferSelection().DonorFirst, profile.regionFirst);
+        QCOMPARE(form.transferSelection().DonorLast, profile.regionLast);
+    }
+
+    void aNewDonorUnchecksTheTargetButSelectionKeepsIt()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+        choose(form.radioButton(2));
+        choose(form.radioButton(5));
+        QCOMPARE(checkedChoices(form), QList<int>({2, 5}));
+
+        // The donor that is already chosen changes nothing.
+        choose(form.radioButton(2));
+        QCOMPARE(checkedChoices(form), QList<int>({2, 5}));
+
+        choose(form.radioButton(1));
+
+        QCOMPARE(checkedChoices(form), QList<int>{1});
+        const lumo::TTransferSelection &selection = form.transferSelection();
+        QCOMPARE(selection.DonorFirst, 0x8000);
+        QCOMPARE(selection.DonorLast, 0xE97F);
+        QCOMPARE(selection.TargetCaption, std::string("Микас 10.3 (Режим №1)"));
+        QCOMPARE(selection.TargetFirst, 0x20000);
+    }
+
+    void aTargetRecordsOnlyTheTarget()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+        choose(form.radioButton(8));
+        choose(form.radioButton(12));
+        choose(form.radioButton(10));
+
+        QCOMPARE(checkedChoices(form), QList<int>({8, 10}));
+        QCOMPARE(availableTargets(form), QList<int>({5, 6, 10, 12}));
+        const lumo::TTransferSelection &selection = form.transferSelection();
+        QCOMPARE(selection.TargetCaption, std::string("Микас 10.3+, 11.4 (Режим №2)"));
+        QCOMPARE(selection.TargetFirst, 0x60000);
+        QCOMPARE(selection.DonorFirst, 0x60000);
+        QCOMPARE(selection.DonorLast, 0x6697F);
+    }
+
+    void theProgramCanCheckAnUnavailableChoice()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+
+        form.radioButton(5)->setChosen(true);
+
+        QCOMPARE(checkedChoices(form), QList<int>{5});
+        QVERIFY(!form.radioButton(5)->isEnabled());
+        QCOMPARE(form.transferSelection().TargetFirst, 0x20000);
+        QCOMPARE(form.transferSelection().TargetCaption, std::string("Микас 10.3 (Режим №1)"));
+
+        // The operator's click on it, greyed, does nothing; the program can uncheck it.
+        choose(form.radioButton(5));
+        QCOMPARE(checkedChoices(form), QList<int>{5});
+        form.radioButton(5)->setChosen(false);
+        QVERIFY(checkedChoices(form).isEmpty());
+        QCOMPARE(form.transferSelection().TargetFirst, 0x20000);
+    }
+
+    void theCopyCommandTakesTheWindowsInputs_data()
+    {
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("toolbar") << false;
+        QTest::newRow("menu") << true;
+    }
+
+    void theCopyCommandTakesTheWindowsInputs()
+    {
+        QFETCH(bool, fromMenu);
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+        Transfer transfer;
+        QVERIFY(transfer.prepare(form));
+        const ScriptedBoxes boxes;
+
+        if (fromMenu)
+            action(form, "N2")->trigger();
+        else
+            QTest::mouseClick(btnSave(form), Qt::LeftButton);
+
+        QCOMPARE(boxes.texts(), QStringList({transfer.summary(), QStringLiteral("Ok!")}));
+        QCOMPARE(boxes.shown().first().title, QStringLiteral("Confirm"));
+        QCOMPARE(readFile(transfer.targetPath), transfer.copied());
+        QCOMPARE(readFile(transfer.targetPath + ".bak"), transfer.target);
+        QCOMPARE(readFile(transfer.donorPath), transfer.donor);
+        QCOMPARE(part<QProgressBar>(form, QStringLiteral("ProgressBar1"))->value(), 0);
+    }
+
+    void aMissingInputIsAskedForFromEitherCommand()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+        editOut(form)->setFocus();
+        const ScriptedBoxes boxes;
+
+        QTest::mouseClick(btnSave(form), Qt::LeftButton);
+        editIn(form)->setText(QStringLiteral("donor.bin"));
+        action(form, "N2")->trigger();
+
+        QCOMPARE(boxes.texts(),
+                 QStringList({QStringLiteral("Вкажіть файл прошивки донора!"), QStringLiteral("Вкажіть тип прошивки донора!")}));
+        QCOMPARE(boxes.shown().first().title, applicationTitle());
+        QCOMPARE(QApplication::focusWidget(), editIn(form));
+    }
+
+    void theCopyCommandIsUnavailableWhileACopyRuns()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+        Transfer transfer;
+        QVERIFY(transfer.prepare(form));
+        const ScriptedBoxes boxes;
+        bool copying = false;
+        bool saveAvailable = true;
+        bool menuItemAvailable = true;
+        bool othersAvailable = false;
+        // Runs from the first round of pending events that the copy handles.
+        QTimer::singleShot(0, &form, [&] {
+            copying = QFile::exists(transfer.targetPath + ".bak");
+            saveAvailable = btnSave(form)->isEnabled();
+            menuItemAvailable = action(form, "N2")->isEnabled();
+            othersAvailable = part<QToolButton>(form, QStringLiteral("InformationBtn"))->isEnabled() &&
+                              part<QToolButton>(form, QStringLiteral("ExitBtn"))->isEnabled() &&
+                              action(form, "N4")->isEnabled() && action(form, "N6")->isEnabled() &&
+                              editIn(form)->isEnabled() && form.radioButton(1)->isEnabled();
+            QTest::mouseClick(btnSave(form), Qt::LeftButton);
+            action(form, "N2")->trigger();
+            // The operator changes the inputs meanwhile; the running copy keeps its own.
+            editIn(form)->setText(QStringLiteral("elsewhere.bin"));
+            choose(form.radioButton(1));
+        });
+
+        btnSave(form)->click();
+
+        QVERIFY(copying);
+        QVERIFY(!saveAvailable);
+        QVERIFY(!menuItemAvailable);
+        QVERIFY(othersAvailable);
+        QCOMPARE(boxes.texts(), QStringList({transfer.summary(), QStringLiteral("Ok!")}));
+        QCOMPARE(readFile(transfer.targetPath), transfer.copied());
+        QVERIFY(btnSave(form)->isEnabled());
+        QVERIFY(action(form, "N2")->isEnabled());
+        QCOMPARE(editIn(form)->text(), QStringLiteral("elsewhere.bin"));
+        QCOMPARE(checkedChoices(form), QList<int>{1});
+    }
+
+    void aBackupFailureGoesToTheErrorBoxAndTheCommandComesBack()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+        Transfer transfer;
+        QVERIFY(transfer.prepare(form));
+        const QString missingTarget = transfer.dir.filePath(QStringLiteral("missing/target.bin"));
+        editOut(form)->setText(missingTarget);
+        const ScriptedBoxes boxes;
+
+        QTest::mouseClick(btnSave(form), Qt::LeftButton);
+
+        QCOMPARE(boxes.shown().size(), 2);
+        const ScriptedBoxes::Shown &error = boxes.shown().at(1);
+        QCOMPARE(error.icon, QMessageBox::Critical);
+        QCOMPARE(error.title, applicationTitle());
+        QCOMPARE(error.text, QStringLiteral("Не можу записати файл %1\nу файл %1.bak.").arg(missingTarget));
+        QVERIFY(btnSave(form)->isEnabled());
+        QVERIFY(action(form, "N2")->isEnabled());
+        QVERIFY(form.isVisible());
+    }
+
+    void closingWhileACopyRunsEndsWhenTheCopyHas()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+        Transfer transfer;
+        QVERIFY(transfer.prepare(form));
+        const ScriptedBoxes boxes;
+        bool openAfterTheRequest = false;
+        QTimer::singleShot(0, &form, [&] {
+            form.close();
+            openAfterTheRequest = form.isVisible();
+        });
+
+        btnSave(form)->click();
+
+        QVERIFY(openAfterTheRequest);
+        QVERIFY(!form.isVisible());
+        // The result box closed by itself: only the summary was answered.
+        QCOMPARE(boxes.texts(), QStringList{transfer.summary()});
+        QCOMPARE(readFile(transfer.targetPath), transfer.copied());
+    }
+
+    void theExitCommandClosesTheWindow_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::newRow("toolbar") << "ExitBtn";
+        QTest::newRow("menu Файл") << "N6";
+        QTest::newRow("menu bar") << "N7";
+    }
+
+    void theExitCommandClosesTheWindow()
+    {
+        QFETCH(QString, from);
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+
+        if (from == QLatin1String("ExitBtn")) {
+            QTest::mouseClick(part<QToolButton>(form, from), Qt::LeftButton);
+        } else if (from == QLatin1String("N6")) {
+            action(form, "N6")->trigger();
+        } else {
+            QMenuBar *bar = form.menuBar();
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(action(form, "N7")).center());
+        }
+
+        QTRY_VERIFY(!form.isVisible());
+        QVERIFY(QApplication::activePopupWidget() == nullptr);
+    }
+
+    void theAboutCommandShowsTheDialogModally_data()
+    {
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("toolbar") << false;
+        QTest::newRow("menu") << true;
+    }
+
+    void theAboutCommandShowsTheDialogModally()
+    {
+        QFETCH(bool, fromMenu);
+        TForm1 form;
+        auto *about = new QDialog(&form);
+        form.setAboutDialog(about);
+        QVERIFY(showAndActivate(form));
+        bool shownModally = false;
+        QTimer::singleShot(0, about, [&] {
+            shownModally = QApplication::activeModalWidget() == about;
+            about->accept();
+        });
+
+        if (fromMenu)
+            action(form, "N4")->trigger();
+        else
+            QTest::mouseClick(part<QToolButton>(form, QStringLiteral("InformationBtn")), Qt::LeftButton);
+
+        QVERIFY(shownModally);
+        QVERIFY(!about->isVisible());
+        QVERIFY(form.isVisible());
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "MainFormTest.moc"
