@@ -5,6 +5,7 @@
 #include "LumoApplication.h"
 #include "QtOperatorDialogs.h"
 #include "TBevel.h"
+#include "TProgressBar.h"
 #include "TRadioButton.h"
 #include "TargetAvailability.h"
 
@@ -69,8 +70,8 @@ private:
     QAction &item_;
 };
 
-// The classic Windows style draws a group box's caption inside its frame line and a progress
-// bar in segments. One instance serves every window and lives as long as the application.
+// The classic Windows style draws a group box's caption inside its frame line. One instance
+// serves every window and lives as long as the application.
 QStyle *classicStyle()
 {
     static QPointer<QStyle> style;
@@ -248,14 +249,11 @@ QGroupBox *TForm1::createProfileBox(QWidget *client, const ProfileBoxLayout &lay
 
 void TForm1::createProgressBar(QWidget *client)
 {
-    ProgressBar1 = new QProgressBar(client);
+    ProgressBar1 = new TProgressBar(client);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setGeometry(0, 224, clientWidth, 23);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    if (QStyle *style = classicStyle())
-        ProgressBar1->setStyle(style);
 }
 
 void TForm1::setTabOrderOfBoxes()
