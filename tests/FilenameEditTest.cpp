@@ -1,8 +1,10 @@
 #include "FilenameEdit.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QScopeGuard>
@@ -18,8 +20,8 @@ struct Opened {
     QString title;
     QString directory;
     QString presetFile;
-    QStringList nameFilters;
-    QString nameFilter;
+    QStringList shownTypes;
+    QString shownType;
     QFileDialog::FileMode fileMode;
     bool native;
 };
@@ -35,8 +37,12 @@ public:
 protected:
     bool runBrowseDialog(QFileDialog &dialog) override
     {
+        const auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        QStringList shownTypes;
+        for (int i = 0; i < types->count(); ++i)
+            shownTypes << types->itemText(i);
         opened.append({dialog.windowTitle(), dialog.directory().absolutePath(), dialog.selectedFiles().value(0),
-                       dialog.nameFilters(), dialog.selectedNameFilter(), dialog.fileMode(),
+                       shownTypes, types->currentText(), dialog.fileMode(),
                        !dialog.testOption(QFileDialog::DontUseNativeDialog)});
         return answer(dialog);
     }
@@ -61,8 +67,12 @@ std::function<bool(QFileDialog &)> cancelOn(const QString &nameFilter)
     };
 }
 
+// The two file types as the dialog shows them, and as Qt's dialog selects them: it shows the
+// text before the last parentheses, and matches the patterns inside them.
 const QString firmwareFiles = QStringLiteral("Файои прошивок (*.bin)");
 const QString allFiles = QStringLiteral("Всi файли (*.*)");
+const QString firmwareFilter = firmwareFiles + QStringLiteral(" (*.bin)");
+const QString allFilter = allFiles + QStringLiteral(" (*)");
 
 // A window holding two fields and a folder to browse in.
 struct Fields {
@@ -115,8 +125,8 @@ private slots:
         QCOMPARE(f.edit->opened.size(), 1);
         const Opened &dialog = f.edit->opened.first();
         QCOMPARE(dialog.title, QStringLiteral("Список"));
-        QCOMPARE(dialog.nameFilters, QStringList({firmwareFiles, allFiles}));
-        QCOMPARE(dialog.nameFilter, firmwareFiles);
+        QCOMPARE(dialog.shownTypes, QStringList({firmwareFiles, allFiles}));
+        QCOMPARE(dialog.shownType, firmwareFiles);
         QCOMPARE(dialog.fileMode, QFileDialog::AnyFile); // the file need not exist
         QVERIFY(!dialog.native);
     }
@@ -165,7 +175,7 @@ private slots:
     void theNextBrowseStartsAtThePickedFileOnThePickedType()
     {
         Fields f;
-        f.edit->answer = pick(f.path(QStringLiteral("my files/new.bin")), allFiles);
+        f.edit->answer = pick(f.path(QStringLiteral("my files/new.bin")), allFilter);
         f.edit->browse();
         f.edit->answer = [](QFileDialog &) { return false; };
 
@@ -175,22 +185,22 @@ private slots:
         const Opened &again = f.edit->opened.at(1);
         QCOMPARE(again.directory, f.path(QStringLiteral("my files")));
         QCOMPARE(again.presetFile, f.path(QStringLiteral("my files/new.bin")));
-        QCOMPARE(again.nameFilter, allFiles);
+        QCOMPARE(again.shownType, allFiles);
         // The other field keeps its own type.
-        QCOMPARE(f.other->opened.first().nameFilter, firmwareFiles);
+        QCOMPARE(f.other->opened.first().shownType, firmwareFiles);
     }
 
     void aCancelledBrowseStillRemembersTheType()
     {
         Fields f;
-        f.edit->answer = cancelOn(allFiles);
+        f.edit->answer = cancelOn(allFilter);
         f.edit->browse();
-        f.edit->answer = cancelOn(firmwareFiles);
+        f.edit->answer = cancelOn(firmwareFilter);
         f.edit->browse();
         f.edit->browse();
 
-        QCOMPARE(f.edit->opened.at(1).nameFilter, allFiles);
-        QCOMPARE(f.edit->opened.at(2).nameFilter, firmwareFiles);
+        QCOMPARE(f.edit->opened.at(1).shownType, allFiles);
+        QCOMPARE(f.edit->opened.at(2).shownType, firmwareFiles);
     }
 
     void theDialogStartsWhereTheFileNamePoints_data()
@@ -279,6 +289,8 @@ private slots:
         real.setFocus();
         QString title;
         QString directory;
+        QStringList matchedFirst;
+        QStringList matchedSecond;
         QTimer::singleShot(0, [&] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
@@ -289,6 +301,12 @@ private slots:
             });
             title = dialog->windowTitle();
             directory = dialog->directory().absolutePath();
+            auto *files = dialog->findChild<QFileSystemModel *>();
+            QVERIFY(files);
+            matchedFirst = files->nameFilters();
+            dialog->selectNameFilter(allFilter);
+            matchedSecond = files->nameFilters();
+            dialog->selectNameFilter(firmwareFilter);
             // The operator types once the dialog has the focus in its file name box.
             QLineEdit *name = nullptr;
             QVERIFY(QTest::qWaitFor([&] {
@@ -303,6 +321,8 @@ private slots:
         QTest::keyClick(&real, Qt::Key_Insert);
 
         QCOMPARE(title, QStringLiteral("Список"));
+        QCOMPARE(matchedFirst, QStringList{QStringLiteral("*.bin")});
+        QCOMPARE(matchedSecond, QStringList{QStringLiteral("*")}); // also names without a full stop
         QCOMPARE(directory, f.path(QStringLiteral("my files")));
         QCOMPARE(real.text(), '"' + QDir::toNativeSeparators(f.path(QStringLiteral("my files/new fw.bin"))) + '"');
         QVERIFY(!QFile::exists(f.path(QStringLiteral("my files/new fw.bin"))));

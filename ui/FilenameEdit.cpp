@@ -24,6 +24,34 @@ bool isValidFileName(const QString &path)
     return !path.isEmpty() && std::none_of(path.begin(), path.end(), [](QChar c) { return forbidden.contains(c); });
 }
 
+// Qt's name filters for a Filter string, one per type, to be shown without their details.
+QStringList nameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        // "*.*" means every file, also one without an extension, as it does on Windows;
+        // Qt would take it literally and list only names with a full stop.
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        std::replace(patterns.begin(), patterns.end(), QStringLiteral("*.*"), QStringLiteral("*"));
+        // Qt matches the patterns in the last parentheses; the dialog shows only the text
+        // before them, which is the description as it stands.
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters;
+}
+
+// The index of the type that the dialog ended on. Qt reports a type by the whole filter or,
+// when its details are hidden, by the text it shows, depending on its version.
+int pickedType(const QStringList &filters, const QString &selected)
+{
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        if (filters[i] == selected || filters[i].startsWith(selected + QStringLiteral(" (")))
+            return static_cast<int>(i);
+    }
+    return 0;
+}
+
 } // namespace
 
 TFilenameEdit::TFilenameEdit(QWidget *parent) : QLineEdit(parent), button_(new QToolButton(this))
@@ -41,20 +69,6 @@ QString TFilenameEdit::FileName() const
     return QString::fromStdString(lumo::FileName(text().toStdString()));
 }
 
-QStringList TFilenameEdit::nameFilters(const QString &filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString &description = parts[i];
-        // Qt takes the patterns from the parentheses at the end of a filter, blank-separated.
-        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
-        const QString shown = QLatin1Char('(') + patterns + QLatin1Char(')');
-        filters << (description.endsWith(shown) ? description : description + QLatin1Char(' ') + shown);
-    }
-    return filters;
-}
-
 void TFilenameEdit::browse()
 {
     takeStartFrom(FileName());
@@ -62,6 +76,7 @@ void TFilenameEdit::browse()
     QFileDialog dialog(this, QStringLiteral("Список"));
     // Qt's own dialog behaves the same on every system, and has no read-only box to hide.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = nameFilters(Filter);
@@ -72,7 +87,7 @@ void TFilenameEdit::browse()
     dialog.selectFile(presetName_);
 
     const bool picked = runBrowseDialog(dialog);
-    filterIndex_ = std::max<int>(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())));
+    filterIndex_ = pickedType(filters, dialog.selectedNameFilter());
     setFocus();
 
     const QStringList files = dialog.selectedFiles();

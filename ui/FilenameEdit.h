@@ -29,9 +29,6 @@ public:
     // previous browse of this field left it otherwise; it opens on the file type last picked.
     void browse();
 
-    // Qt's name filters for a Filter string, one per type, each showing its pattern.
-    static QStringList nameFilters(const QString &filter);
-
 protected:
     // Shows the dialog, which is ready to run, and tells whether a file was picked.
     virtual bool runBrowseDialog(QFileDialog &dialog);

@@ -100,6 +100,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     setWindowIcon(ImageList1::programIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
     createMenu();
     auto *client = new QWidget(this);
     // Every control's font; the menus keep the system's.
