@@ -2,6 +2,7 @@
 #include "LumoApplication.h"
 #include "MainForm.h"
 #include "ScriptedBoxes.h"
+#include "SettingsFileBeside.h"
 #include "TRadioButton.h"
 
 #include <QAccessible>
@@ -141,6 +142,8 @@ class MainFormTest : public QObject {
 
 private slots:
     void initTestCase() { registerFontSubstitutes(); }
+    void init() { QVERIFY(removeSettingsFile()); }
+    void cleanup() { QVERIFY(removeSettingsFile()); }
 
     void theWindowOpensCentredWithOnlyTheDonorsOfModes1And2Available()
     {

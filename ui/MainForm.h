@@ -66,10 +66,12 @@ public:
     void RadioButton15Click();
     void RadioButton16Click();
 
-    // Runs once, when the window is first shown, before it is centred and takes the focus.
+    // Runs once, when the window is first shown, before it is centred and takes the focus:
+    // restores the file fields and the choices from lumo.ini beside the program file.
     void FormShow();
-    // Runs at every request to close the window, and when the session asks before it ends.
-    // The window stays open when CanClose comes back false.
+    // Runs at every request to close the window, and when the session asks before it ends:
+    // saves the file fields and the choices to lumo.ini. The window stays open when CanClose
+    // comes back false.
     void FormCloseQuery(bool &CanClose);
 
 protected:
