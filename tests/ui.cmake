@@ -32,3 +32,10 @@ lumo_add_widget_test(FilenameEditTest)
 lumo_add_widget_test(QtOperatorDialogsTest)
 lumo_add_widget_test(LumoApplicationTest)
 lumo_add_widget_test(MainFormTest)
+
+# The window loads and saves lumo.ini beside the program file, so this test runs from a
+# folder of its own, apart from MainFormTest's, under a Cyrillic name that the settings path
+# and its error message must carry through.
+lumo_add_widget_test(MainFormSettingsTest)
+target_link_libraries(MainFormSettingsTest PRIVATE lumo_test_support)
+set_target_properties(MainFormSettingsTest PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/налаштування)
