@@ -3,6 +3,7 @@
 #include "LumoApplication.h"
 #include "MainForm.h"
 #include "ScriptedBoxes.h"
+#include "MainFormProbe.h"
 #include "SettingsFileBeside.h"
 #include "StoredSettings.h"
 #include "TRadioButton.h"
@@ -24,32 +25,6 @@ namespace {
 // The donor choices of modes 1 and 2, the only donors that the operator can ever choose.
 const QList<int> donorsOfModes12{1, 2, 3, 7, 8, 11};
 
-TFilenameEdit *editIn(const TForm1 &form) { return form.findChild<TFilenameEdit *>(QStringLiteral("EditIn")); }
-TFilenameEdit *editOut(const TForm1 &form) { return form.findChild<TFilenameEdit *>(QStringLiteral("EditOut")); }
-QToolButton *btnSave(const TForm1 &form) { return form.findChild<QToolButton *>(QStringLiteral("BtnSave")); }
-
-// Showing the window the first time loads the settings.
-bool open(TForm1 &form)
-{
-    form.show();
-    return QTest::qWaitForWindowActive(&form);
-}
-
-// The operator's click lands on the choice's circle.
-void choose(TRadioButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
-QList<int> checkedChoices(const TForm1 &form)
-{
-    QList<int> checked;
-    for (int number = 1; number <= 16; ++number) {
-        if (form.radioButton(number)->isChecked())
-            checked << number;
-    }
-    return checked;
-}
 
 QList<int> availableChoices(const TForm1 &form)
 {
@@ -78,18 +53,6 @@ int regionFirstOf(int number)
     return first.at(number);
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Section "SYSTEM" with the given lines, as the program's own save writes it.
 bool writeSettings(const QStringList &lines)
 {
@@ -102,14 +65,6 @@ QStringList storedChoices(const QList<int> &numbers)
     for (int number : numbers)
         lines << QStringLiteral("RB%1=1").arg(number);
     return lines;
-}
-
-QByteArray image(int size, int seed)
-{
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 31 + seed) % 251);
-    return bytes;
 }
 
 } // namespace
@@ -126,7 +81,7 @@ private slots:
     {
         const ScriptedBoxes boxes;
         TForm1 form;
-        QVERIFY(open(form));
+        QVERIFY(showAndActivate(form));
 
         QVERIFY(editIn(form)->text().isEmpty());
         QVERIFY(editOut(form)->text().isEmpty());
@@ -216,7 +171,7 @@ private slots:
         const ScriptedBoxes boxes;
         TForm1 form;
 
-        QVERIFY(open(form));
+        QVERIFY(showAndActivate(form));
 
         QCOMPARE(checkedChoices(form), checked);
         // A checked choice missing here is greyed with its mark.
@@ -250,7 +205,7 @@ private slots:
         QVERIFY(writeSettings({"RB7=" + value}));
         TForm1 form;
 
-        QVERIFY(open(form));
+        QVERIFY(showAndActivate(form));
 
         QCOMPARE(form.radioButton(7)->isChecked(), checked);
     }
@@ -267,7 +222,7 @@ private slots:
         QVERIFY(writeSettings({"FileIn=" + donorPath, "FileOut=" + targetPath, "RB2=1", "RB15=1"}));
         const ScriptedBoxes boxes;
         TForm1 form;
-        QVERIFY(open(form));
+        QVERIFY(showAndActivate(form));
         QCOMPARE(checkedChoices(form), QList<int>({2, 15}));
         QVERIFY(!form.radioButton(15)->isEnabled());
 
@@ -287,7 +242,7 @@ private slots:
         QVERIFY(writeSettings({"RB5=1"}));
         const ScriptedBoxes boxes;
         TForm1 form;
-        QVERIFY(open(form));
+        QVERIFY(showAndActivate(form));
 
         QTest::mouseClick(btnSave(form), Qt::LeftButton);
         editIn(form)->setText(QStringLiteral("donor.bin"));
@@ -318,7 +273,7 @@ private slots:
         QFETCH(QString, restored);
         {
             TForm1 form;
-            QVERIFY(open(form));
+            QVERIFY(showAndActivate(form));
             editIn(form)->setText(text);
             editOut(form)->setText(text);
             form.close();
@@ -327,7 +282,7 @@ private slots:
         QVERIFY(readFile(settingsFileBesideProgram()).contains(text.toLocal8Bit()));
 
         TForm1 form;
-        QVERIFY(open(form));
+        QVERIFY(showAndActivate(form));
 
         QCOMPARE(editIn(form)->text(), restored);
         QCOMPARE(editOut(form)->text(), restored);
@@ -348,7 +303,7 @@ private slots:
         QVERIFY(writeFile(settingsFileBesideProgram(), handWritten));
         {
             TForm1 form;
-            QVERIFY(open(form));
+            QVERIFY(showAndActivate(form));
             QCOMPARE(editIn(form)->text(), QStringLiteral("C:\\Прошивки\\нова 1.bin"));
             QCOMPARE(editOut(form)->text(), QStringLiteral("D:\\ECU\\target.bin"));
             QCOMPARE(checkedChoices(form), QList<int>({8, 10}));
@@ -362,7 +317,7 @@ private slots:
         QCOMPARE(saved.toLower().count("[system]"), 1);
         QCOMPARE(saved.toLower().count("filein"), 1);
         TForm1 form;
-        QVERIFY(open(form));
+        QVERIFY(showAndActivate(form));
         QCOMPARE(editIn(form)->text(), QStringLiteral("C:\\Прошивки\\нова 1.bin"));
         QCOMPARE(editOut(form)->text(), QStringLiteral("D:\\ECU\\target.bin"));
         QCOMPARE(checkedChoices(form), QList<int>({8, 10}));
@@ -379,7 +334,7 @@ private slots:
             [] {
                 const ScriptedBoxes boxes;
                 TForm1 form;
-                if (!open(form))
+                if (!showAndActivate(form))
                     return std::string("the window did not open");
                 editIn(form)->setText(QStringLiteral("new.bin"));
                 form.close();
@@ -403,7 +358,7 @@ private slots:
         auto *manager = qApp->findChild<QSessionManager *>();
         QVERIFY(manager);
         TForm1 form;
-        QVERIFY(open(form));
+        QVERIFY(showAndActivate(form));
         editIn(form)->setText(QStringLiteral("donor.bin"));
         choose(form.radioButton(3));
         choose(form.radioButton(6));
@@ -437,7 +392,7 @@ private slots:
         QVERIFY(writeFile(targetPath, image(0x38000, 3)));
         const ScriptedBoxes boxes;
         TForm1 form;
-        QVERIFY(open(form));
+        QVERIFY(showAndActivate(form));
         editIn(form)->setText(donorPath);
         editOut(form)->setText(targetPath);
         choose(form.radioButton(11));

@@ -2,6 +2,7 @@
 #include "LumoApplication.h"
 #include "MainForm.h"
 #include "ScriptedBoxes.h"
+#include "MainFormProbe.h"
 #include "SettingsFileBeside.h"
 #include "TRadioButton.h"
 
@@ -29,22 +30,7 @@ T *part(const TForm1 &form, const QString &name)
     return form.findChild<T *>(name);
 }
 
-TFilenameEdit *editIn(const TForm1 &form) { return part<TFilenameEdit>(form, QStringLiteral("EditIn")); }
-TFilenameEdit *editOut(const TForm1 &form) { return part<TFilenameEdit>(form, QStringLiteral("EditOut")); }
-QToolButton *btnSave(const TForm1 &form) { return part<QToolButton>(form, QStringLiteral("BtnSave")); }
 QAction *action(const TForm1 &form, const char *name) { return part<QAction>(form, QString::fromLatin1(name)); }
-
-bool showAndActivate(TForm1 &form)
-{
-    form.show();
-    return QTest::qWaitForWindowActive(&form);
-}
-
-// The operator's click lands on the choice's circle.
-void choose(TRadioButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
 
 QList<int> availableTargets(const TForm1 &form)
 {
@@ -56,36 +42,6 @@ QList<int> availableTargets(const TForm1 &form)
     return available;
 }
 
-QList<int> checkedChoices(const TForm1 &form)
-{
-    QList<int> checked;
-    for (int number = 1; number <= 16; ++number) {
-        if (form.radioButton(number)->isChecked())
-            checked << number;
-    }
-    return checked;
-}
-
-QByteArray image(int seed)
-{
-    QByteArray bytes(imageSize, '\0');
-    for (int i = 0; i < imageSize; ++i)
-        bytes[i] = static_cast<char>((i * 31 + seed) % 251);
-    return bytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A donor of Mikas 10.3 mode 1 in a folder with a blank in its name, given in double quotes,
 // and a target of Mikas 10.3 mode 2 given with blanks around it.
 struct Transfer {
@@ -94,8 +50,8 @@ struct Transfer {
     QString targetPath = dir.filePath(QStringLiteral("target.bin"));
     QString donorText = '"' + donorPath + '"';
     QString targetText = ' ' + targetPath + "  ";
-    QByteArray donor = image(7);
-    QByteArray target = image(3);
+    QByteArray donor = image(imageSize, 7);
+    QByteArray target = image(imageSize, 3);
 
     bool prepare(TForm1 &form)
     {

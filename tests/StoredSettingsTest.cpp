@@ -16,21 +16,9 @@ namespace lumo {
 namespace {
 
 using test::ChildUser;
+using test::readText;
 using test::TempFolder;
-
-void writeText(const std::string &path, const std::string &text)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    out.close();
-    ASSERT_FALSE(out.fail()) << path;
-}
-
-std::string readText(const std::string &path)
-{
-    const std::vector<std::uint8_t> bytes = test::readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
+using test::writeText;
 
 StoredSettings checkedButtons(std::initializer_list<int> numbers)
 {

@@ -61,4 +61,19 @@ std::vector<std::uint8_t> readBytes(const std::string &path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+void writeText(const std::string &path, const std::string &text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string readText(const std::string &path)
+{
+    const std::vector<std::uint8_t> bytes = readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 } // namespace lumo::test

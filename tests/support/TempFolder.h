@@ -29,4 +29,8 @@ std::vector<std::uint8_t> patternBytes(std::size_t count, std::uint32_t seed = 1
 
 std::vector<std::uint8_t> readBytes(const std::string &path);
 
+// Text files by path, for the settings file and other files a test writes by hand.
+void writeText(const std::string &path, const std::string &text);
+std::string readText(const std::string &path);
+
 } // namespace lumo::test
