@@ -60,10 +60,16 @@ TEST(FirmwareProfileTest, CaptionIsFamilyThenMode)
 
 TEST(FirmwareProfileTest, OnlyTheTwoSecondModesWithSwitchItemsNeedTheCheck)
 {
-    for (const TFirmwareProfile &profile : FirmwareProfiles()) {
-        SCOPED_TRACE(std::string(profile.caption));
-        EXPECT_EQ(needsTableSwitchCheck(profile.id), profile.id == pfMikas76Mode2 || profile.id == pfMikas114Mode2);
-    }
+    struct CheckRow {
+        TFirmwareProfileId target;
+        bool checked;
+    };
+    const CheckRow rows[] = {
+        {pfMikas76Mode1, false},  {pfMikas76Mode2, true},   {pfMikas103Mode1, false}, {pfMikas103Mode2, false},
+        {pfMikas114Mode1, false}, {pfMikas114Mode2, true},  {pfMikas114Mode3, false}, {pfMikas114Mode4, false},
+    };
+    for (const CheckRow &row : rows)
+        EXPECT_EQ(needsTableSwitchCheck(row.target), row.checked) << firmwareProfile(row.target).caption;
 }
 
 } // namespace
