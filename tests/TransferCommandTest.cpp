@@ -41,8 +41,8 @@ TransferRequest requestFor(const std::string &donorFileName, TFirmwareProfileId 
 // The latest position the progress bar was given, 0 before the first.
 int latestProgress(const std::vector<test::DialogCall> &calls)
 {
-    const auto last = std::find_if(calls.rbegin(), calls.rend(),
-                                   [](const test::DialogCall &call) { return call.kind == test::DialogCall::Kind::Progress; });
+    const auto isProgress = [](const test::DialogCall &call) { return call.kind == test::DialogCall::Kind::Progress; };
+    const auto last = std::find_if(calls.rbegin(), calls.rend(), isProgress);
     return last == calls.rend() ? 0 : last->position;
 }
 
