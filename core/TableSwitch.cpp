@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace lumo {
@@ -16,53 +17,41 @@ enum class ItemKind { SwitchBit, InputSelector };
 
 enum class Side { Donor, Target };
 
-struct TableSwitchCheck {
-    Side side;
+// One configuration byte, with the words by which the messages name it.
+struct ConfigItem {
     ItemKind kind;
     std::int64_t offset;
-    std::string_view statement;
-    std::string_view question;
+    std::string_view settingsGroup; // where the operator finds it: "комплектації" or "опціях"
+    std::string_view name;
+    std::string_view askedName; // the name in the question
+};
+
+struct TableSwitchCheck {
+    Side side;
+    ConfigItem item;
 };
 
 constexpr std::uint8_t switchBit = 0x40;
 constexpr std::uint8_t inputSelectorOn = 4;
 
-constexpr std::int64_t tableSwitchFlag76 = 0xC422;
-constexpr std::int64_t tableSwitch114 = 0x500D5;
-constexpr std::int64_t tableSwitchInput114 = 0x5006A;
+constexpr std::string_view flagName = "Признак переключения таблиц";
+constexpr std::string_view inputName = "Выбор входа переключателя таблиц T1/T2";
 
-constexpr std::string_view askFlag = "Увімкнути у комплектації \"Признак переключения таблиц\"?";
-constexpr std::string_view askInput = "Увімкнути у опціях \"Выбор входа переключателя таблиц T1/T2\"?";
+constexpr ConfigItem tableSwitchFlag76{ItemKind::SwitchBit, 0xC422, "комплектації", flagName, flagName};
+// The switch's question names the 7.6 flag: that is the operator's wording for both families.
+constexpr ConfigItem tableSwitch114{ItemKind::SwitchBit, 0x500D5, "комплектації", "Переключатель таблиц", flagName};
+constexpr ConfigItem tableSwitchInput114{ItemKind::InputSelector, 0x5006A, "опціях", inputName, inputName};
 
 constexpr std::array<TableSwitchCheck, 2> checks76{{
-    {Side::Donor, ItemKind::SwitchBit, tableSwitchFlag76,
-     "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці донора не увімкнено в "
-     "комплектації \"Признак переключения таблиц\"!",
-     askFlag},
-    {Side::Target, ItemKind::SwitchBit, tableSwitchFlag76,
-     "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці для запису у першому режимі "
-     "не увімкнено в комплектації \"Признак переключения таблиц\"!",
-     askFlag},
+    {Side::Donor, tableSwitchFlag76},
+    {Side::Target, tableSwitchFlag76},
 }};
 
-// The switch's question names the 7.6 flag: that is the operator's wording for both families.
 constexpr std::array<TableSwitchCheck, 4> checks114{{
-    {Side::Donor, ItemKind::SwitchBit, tableSwitch114,
-     "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці донора не увімкнено в "
-     "комплектації \"Переключатель таблиц\"!",
-     askFlag},
-    {Side::Donor, ItemKind::InputSelector, tableSwitchInput114,
-     "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці донора не увімкнено в опціях "
-     "\"Выбор входа переключателя таблиц T1/T2\"!",
-     askInput},
-    {Side::Target, ItemKind::SwitchBit, tableSwitch114,
-     "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці для запису у першому режимі "
-     "не увімкнено в комплектації \"Переключатель таблиц\"!",
-     askFlag},
-    {Side::Target, ItemKind::InputSelector, tableSwitchInput114,
-     "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці для запису у першому режимі "
-     "не увімкнено в опціях \"Выбор входа переключателя таблиц T1/T2\"!",
-     askInput},
+    {Side::Donor, tableSwitch114},
+    {Side::Donor, tableSwitchInput114},
+    {Side::Target, tableSwitch114},
+    {Side::Target, tableSwitchInput114},
 }};
 
 std::span<const TableSwitchCheck> checksFor(TFirmwareProfileId target)
@@ -91,19 +80,26 @@ std::uint8_t enablingValue(ItemKind kind, std::uint8_t value)
     return value != 0 ? value : inputSelectorOn;
 }
 
+std::string quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
+// The statement, an empty line (LF CR CR) and the question.
 std::string messageOf(const TableSwitchCheck &check)
 {
-    std::string text(check.statement);
-    text += "\n\r\r";
-    text += check.question;
-    return text;
+    const ConfigItem &item = check.item;
+    const std::string_view file = check.side == Side::Donor ? "донора" : "для запису у першому режимі";
+    return "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці " + std::string(file) +
+           " не увімкнено в " + std::string(item.settingsGroup) + " " + quoted(item.name) + "!\n\r\r" +
+           "Увімкнути у " + std::string(item.settingsGroup) + " " + quoted(item.askedName) + "?";
 }
 
 void runCheck(const TableSwitchCheck &check, const std::string &fileName, OperatorDialogs &dialogs)
 {
     BinaryFile reader = BinaryFile::open(fileName, FileAccess::ReadOnly, FileShare::Exclusive);
-    reader.seek(check.offset);
-    if (isEnabled(check.kind, reader.readByte())) {
+    reader.seek(check.item.offset);
+    if (isEnabled(check.item.kind, reader.readByte())) {
         reader.close();
         return;
     }
@@ -116,10 +112,10 @@ void runCheck(const TableSwitchCheck &check, const std::string &fileName, Operat
     // Opened for writing only now, so that a read-only file whose items are on passes the checks.
     // The byte is read again: the file was let go in between.
     BinaryFile writer = BinaryFile::open(fileName, FileAccess::ReadWrite, FileShare::Exclusive);
-    writer.seek(check.offset);
+    writer.seek(check.item.offset);
     const std::uint8_t current = writer.readByte();
-    writer.seek(check.offset);
-    writer.writeByte(enablingValue(check.kind, current));
+    writer.seek(check.item.offset);
+    writer.writeByte(enablingValue(check.item.kind, current));
     writer.flush();
     writer.close();
 }

@@ -2,22 +2,29 @@
 
 namespace lumo {
 
-void TTransferSelection::chooseDonor(TFirmwareProfileId id)
+namespace {
+
+// Both sides are described alike; only the members that hold them differ.
+void describe(TFirmwareProfileId id, std::optional<TFirmwareProfileId> &chosen, std::string &caption,
+              std::int32_t &first, std::int32_t &last)
 {
     const TFirmwareProfile &profile = firmwareProfile(id);
-    Donor = id;
-    DonorCaption = profile.caption;
-    DonorFirst = profile.regionFirst;
-    DonorLast = profile.regionLast;
+    chosen = id;
+    caption = profile.caption;
+    first = profile.regionFirst;
+    last = profile.regionLast;
+}
+
+} // namespace
+
+void TTransferSelection::chooseDonor(TFirmwareProfileId id)
+{
+    describe(id, Donor, DonorCaption, DonorFirst, DonorLast);
 }
 
 void TTransferSelection::chooseTarget(TFirmwareProfileId id)
 {
-    const TFirmwareProfile &profile = firmwareProfile(id);
-    Target = id;
-    TargetCaption = profile.caption;
-    TargetFirst = profile.regionFirst;
-    TargetLast = profile.regionLast;
+    describe(id, Target, TargetCaption, TargetFirst, TargetLast);
 }
 
 } // namespace lumo

@@ -1,96 +1,84 @@
 #include "TableSwitch.h"
 
-#include "ChildProcess.h"
 #include "FileErrors.h"
 #include "FileSystem.h"
+#include "ImageFiles.h"
 #include "ScriptedDialogs.h"
-#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
+
+#ifndef _WIN32
+#include "ChildProcess.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace lumo {
 namespace {
 
 using enum TFirmwareProfileId;
 using enum TModalResult;
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::flag76Offset;
+using test::ImageFiles;
+using test::input114Offset;
+using test::switch114Offset;
 
-constexpr std::size_t imageSize = 600 * 1024; // holds every region and every item
+// The six messages in full, as the operator reads them.
+const std::string message1 = "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці донора не "
+                             "увімкнено в комплектації \"Признак переключения таблиц\"!\n\r\r"
+                             "Увімкнути у комплектації \"Признак переключения таблиц\"?";
+const std::string message2 = "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці для запису у "
+                             "першому режимі не увімкнено в комплектації \"Признак переключения таблиц\"!\n\r\r"
+                             "Увімкнути у комплектації \"Признак переключения таблиц\"?";
+const std::string message3 = "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці донора не "
+                             "увімкнено в комплектації \"Переключатель таблиц\"!\n\r\r"
+                             "Увімкнути у комплектації \"Признак переключения таблиц\"?";
+const std::string message4 = "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці донора не "
+                             "увімкнено в опціях \"Выбор входа переключателя таблиц T1/T2\"!\n\r\r"
+                             "Увімкнути у опціях \"Выбор входа переключателя таблиц T1/T2\"?";
+const std::string message5 = "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці для запису у "
+                             "першому режимі не увімкнено в комплектації \"Переключатель таблиц\"!\n\r\r"
+                             "Увімкнути у комплектації \"Признак переключения таблиц\"?";
+const std::string message6 = "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці для запису у "
+                             "першому режимі не увімкнено в опціях \"Выбор входа переключателя таблиц T1/T2\"!\n\r\r"
+                             "Увімкнути у опціях \"Выбор входа переключателя таблиц T1/T2\"?";
 
-constexpr std::size_t flag76 = 0xC422;
-constexpr std::size_t switch114 = 0x500D5;
-constexpr std::size_t input114 = 0x5006A;
-
-const std::string askFlag = "Увімкнути у комплектації \"Признак переключения таблиц\"?";
-const std::string askInput = "Увімкнути у опціях \"Выбор входа переключателя таблиц T1/T2\"?";
-const std::string statementStart = "Ви копіюєте таблиці колібровок у другий режим прошивки, але у прошивці ";
-
-const std::string message1 = statementStart +
-                             "донора не увімкнено в комплектації \"Признак переключения таблиц\"!\n\r\r" + askFlag;
-const std::string message2 =
-    statementStart +
-    "для запису у першому режимі не увімкнено в комплектації \"Признак переключения таблиц\"!\n\r\r" + askFlag;
-const std::string message3 =
-    statementStart + "донора не увімкнено в комплектації \"Переключатель таблиц\"!\n\r\r" + askFlag;
-const std::string message4 =
-    statementStart + "донора не увімкнено в опціях \"Выбор входа переключателя таблиц T1/T2\"!\n\r\r" + askInput;
-const std::string message5 =
-    statementStart + "для запису у першому режимі не увімкнено в комплектації \"Переключатель таблиц\"!\n\r\r" +
-    askFlag;
-const std::string message6 =
-    statementStart +
-    "для запису у першому режимі не увімкнено в опціях \"Выбор входа переключателя таблиц T1/T2\"!\n\r\r" +
-    askInput;
+#ifdef _WIN32
+const std::string missingFileReason = "The system cannot find the file specified";
+#else
+const std::string missingFileReason = "No such file or directory";
+#endif
 
 enum class Side { Donor, Target };
 
-// A donor and a target image in a fresh folder; the items are set per test.
-class TableSwitchTest : public ::testing::Test {
-protected:
-    void SetUp() override { freshImages(); }
+Bytes &image(ImageFiles &files, Side side)
+{
+    return side == Side::Donor ? files.donor : files.target;
+}
 
-    void freshImages()
-    {
-        donor = test::patternBytes(imageSize, 1);
-        target = test::patternBytes(imageSize, 2);
+// Every item of both files on, with values that the enabling would change if written.
+void enableAllItems(ImageFiles &files)
+{
+    for (Bytes *bytes : {&files.donor, &files.target}) {
+        (*bytes)[flag76Offset] = 0x45;
+        (*bytes)[switch114Offset] = 0x41;
+        (*bytes)[input114Offset] = 0x07;
     }
+}
 
-    // Every item of both files on, with values that the enabling would change if written.
-    void enableAllItems()
-    {
-        for (Bytes *image : {&donor, &target}) {
-            (*image)[flag76] = 0x45;
-            (*image)[switch114] = 0x41;
-            (*image)[input114] = 0x07;
-        }
-    }
-
-    void save() const
-    {
-        folder.write("donor.bin", donor);
-        folder.write("target.bin", target);
-    }
-
-    Bytes &image(Side side) { return side == Side::Donor ? donor : target; }
-
-    void expectFilesAsExpected() const
-    {
-        EXPECT_EQ(test::readBytes(donorPath), donor);
-        EXPECT_EQ(test::readBytes(targetPath), target);
-    }
-
-    test::TempFolder folder;
-    const std::string donorPath = folder.file("donor.bin");
-    const std::string targetPath = folder.file("target.bin");
-    Bytes donor;
-    Bytes target;
-};
+// The files hold what the test holds in memory for them.
+void expectFilesAsExpected(const ImageFiles &files)
+{
+    EXPECT_EQ(test::readBytes(files.donorPath), files.donor);
+    EXPECT_EQ(test::readBytes(files.targetPath), files.target);
+}
 
 struct CheckCase {
     const char *name;
@@ -103,66 +91,95 @@ struct CheckCase {
 };
 
 const CheckCase checkCases[] = {
-    {"check 1: donor flag 7.6", pfMikas76Mode2, Side::Donor, flag76, 0xBF, 0xFF, message1},
-    {"check 2: target flag 7.6", pfMikas76Mode2, Side::Target, flag76, 0x00, 0x40, message2},
-    {"check 3: donor switch 10.3+/11.4", pfMikas114Mode2, Side::Donor, switch114, 0x12, 0x52, message3},
-    {"check 4: donor input 10.3+/11.4", pfMikas114Mode2, Side::Donor, input114, 0x00, 0x04, message4},
-    {"check 5: target switch 10.3+/11.4", pfMikas114Mode2, Side::Target, switch114, 0xBF, 0xFF, message5},
-    {"check 6: target input 10.3+/11.4", pfMikas114Mode2, Side::Target, input114, 0x00, 0x04, message6},
+    {"check 1: donor flag 7.6", pfMikas76Mode2, Side::Donor, flag76Offset, 0xBF, 0xFF, message1},
+    {"check 2: target flag 7.6", pfMikas76Mode2, Side::Target, flag76Offset, 0x00, 0x40, message2},
+    {"check 3: donor switch 10.3+/11.4", pfMikas114Mode2, Side::Donor, switch114Offset, 0x12, 0x52, message3},
+    {"check 4: donor input 10.3+/11.4", pfMikas114Mode2, Side::Donor, input114Offset, 0x00, 0x04, message4},
+    {"check 5: target switch 10.3+/11.4", pfMikas114Mode2, Side::Target, switch114Offset, 0xBF, 0xFF, message5},
+    {"check 6: target input 10.3+/11.4", pfMikas114Mode2, Side::Target, input114Offset, 0x00, 0x04, message6},
 };
 
-TEST_F(TableSwitchTest, EachCheckAsksWithItsMessageAndWritesOnlyOnYes)
+TEST(TableSwitchTest, EachCheckAsksWithItsMessageAndWritesOnlyOnYes)
 {
     for (const CheckCase &c : checkCases) {
         for (const TModalResult answer : {mrYes, mrNo, mrCancel}) {
             SCOPED_TRACE(std::string(c.name) + ", answer " + std::to_string(static_cast<int>(answer)));
-            freshImages();
-            enableAllItems();
-            image(c.side)[c.offset] = c.offValue;
-            save();
+            ImageFiles files;
+            enableAllItems(files);
+            image(files, c.side)[c.offset] = c.offValue;
+            files.save();
 
             test::ScriptedDialogs dialogs({answer});
-            CheckTableSwitch(c.target, donorPath, targetPath, dialogs);
+            CheckTableSwitch(c.target, files.donorPath, files.targetPath, dialogs);
 
             EXPECT_EQ(dialogs.calls(), std::vector{test::confirmCall(c.message)});
             if (answer == mrYes)
-                image(c.side)[c.offset] = c.enabledValue;
-            expectFilesAsExpected();
+                image(files, c.side)[c.offset] = c.enabledValue;
+            expectFilesAsExpected(files);
         }
     }
 }
 
-TEST_F(TableSwitchTest, EveryCheckRunsInOrderAfterNo)
+struct ByteAt {
+    std::size_t offset;
+    std::uint8_t value;
+};
+
+// A whole run of one profile's checks: the items as they start, the answers given, the
+// questions expected in order and the bytes the answers set.
+struct RunCase {
+    const char *name;
+    TFirmwareProfileId target;
+    bool targetIsDonorFile;
+    std::vector<ByteAt> donorBefore;
+    std::vector<ByteAt> targetBefore;
+    std::vector<TModalResult> answers;
+    std::vector<std::string> questions;
+    std::vector<ByteAt> donorSet;
+    std::vector<ByteAt> targetSet;
+};
+
+void put(Bytes &bytes, const std::vector<ByteAt> &changes)
 {
-    donor[switch114] = 0x00;
-    donor[input114] = 0x00;
-    target[switch114] = 0x80;
-    target[input114] = 0x00;
-    save();
-
-    test::ScriptedDialogs dialogs({mrNo, mrCancel, mrNo, mrNo});
-    CheckTableSwitch(pfMikas114Mode2, donorPath, targetPath, dialogs);
-
-    EXPECT_EQ(dialogs.confirmations(), (std::vector{message3, message4, message5, message6}));
-    expectFilesAsExpected();
+    for (const ByteAt &change : changes)
+        bytes[change.offset] = change.value;
 }
 
-TEST_F(TableSwitchTest, YesToEveryCheckSetsEveryItem)
+TEST(TableSwitchTest, EveryCheckOfTheProfileRunsInOrderAndEachReadsTheFileAnew)
 {
-    donor[flag76] = 0x00;
-    target[flag76] = 0x3F;
-    save();
+    const RunCase cases[] = {
+        {"No to every check still asks the next", pfMikas114Mode2, false,
+         {{switch114Offset, 0x00}, {input114Offset, 0x00}}, {{switch114Offset, 0x80}, {input114Offset, 0x00}},
+         {mrNo, mrCancel, mrNo, mrNo}, {message3, message4, message5, message6}, {}, {}},
+        {"Yes to every check sets the flag on both sides", pfMikas76Mode2, false,
+         {{flag76Offset, 0x00}}, {{flag76Offset, 0x3F}},
+         {mrYes, mrYes}, {message1, message2}, {{flag76Offset, 0x40}}, {{flag76Offset, 0x7F}}},
+        {"one file on both sides: Yes on the donor side leaves the target side nothing to ask", pfMikas114Mode2,
+         true, {{switch114Offset, 0x00}, {input114Offset, 0x00}}, {},
+         {mrYes, mrYes}, {message3, message4}, {{switch114Offset, 0x40}, {input114Offset, 0x04}}, {}},
+        {"one file on both sides: No on the donor side, the target side asks about the same bytes",
+         pfMikas114Mode2, true, {{switch114Offset, 0x00}, {input114Offset, 0x00}}, {},
+         {mrNo, mrNo, mrNo, mrNo}, {message3, message4, message5, message6}, {}, {}},
+    };
+    for (const RunCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        ImageFiles files;
+        put(files.donor, c.donorBefore);
+        put(files.target, c.targetBefore);
+        files.save();
 
-    test::ScriptedDialogs dialogs({mrYes, mrYes});
-    CheckTableSwitch(pfMikas76Mode2, donorPath, targetPath, dialogs);
+        test::ScriptedDialogs dialogs(c.answers);
+        CheckTableSwitch(c.target, files.donorPath, c.targetIsDonorFile ? files.donorPath : files.targetPath,
+                         dialogs);
 
-    EXPECT_EQ(dialogs.confirmations(), (std::vector{message1, message2}));
-    donor[flag76] = 0x40;
-    target[flag76] = 0x7F;
-    expectFilesAsExpected();
+        EXPECT_EQ(dialogs.confirmations(), c.questions);
+        put(files.donor, c.donorSet);
+        put(files.target, c.targetSet);
+        expectFilesAsExpected(files);
+    }
 }
 
-TEST_F(TableSwitchTest, EnabledItemsAskNothingAndStayAsTheyAre)
+TEST(TableSwitchTest, EnabledItemsAskNothingAndStayAsTheyAre)
 {
     struct EnabledCase {
         TFirmwareProfileId target;
@@ -170,153 +187,212 @@ TEST_F(TableSwitchTest, EnabledItemsAskNothingAndStayAsTheyAre)
         std::uint8_t value;
     };
     const EnabledCase cases[] = {
-        {pfMikas76Mode2, flag76, 0x40}, {pfMikas76Mode2, flag76, 0x41},   {pfMikas76Mode2, flag76, 0xFF},
-        {pfMikas114Mode2, switch114, 0x40}, {pfMikas114Mode2, switch114, 0xC3},
-        {pfMikas114Mode2, input114, 0x01},  {pfMikas114Mode2, input114, 0x04}, {pfMikas114Mode2, input114, 0xFF},
+        {pfMikas76Mode2, flag76Offset, 0x40},     {pfMikas76Mode2, flag76Offset, 0x41},
+        {pfMikas76Mode2, flag76Offset, 0xFF},     {pfMikas114Mode2, switch114Offset, 0x40},
+        {pfMikas114Mode2, switch114Offset, 0xC3}, {pfMikas114Mode2, input114Offset, 0x01},
+        {pfMikas114Mode2, input114Offset, 0x04},  {pfMikas114Mode2, input114Offset, 0xFF},
     };
     for (const EnabledCase &c : cases) {
         SCOPED_TRACE("offset " + std::to_string(c.offset) + ", value " + std::to_string(c.value));
-        freshImages();
-        enableAllItems();
-        donor[c.offset] = c.value;
-        target[c.offset] = c.value;
-        save();
+        ImageFiles files;
+        enableAllItems(files);
+        files.donor[c.offset] = c.value;
+        files.target[c.offset] = c.value;
+        files.save();
 
         test::ScriptedDialogs dialogs;
-        CheckTableSwitch(c.target, donorPath, targetPath, dialogs);
+        CheckTableSwitch(c.target, files.donorPath, files.targetPath, dialogs);
 
         EXPECT_TRUE(dialogs.calls().empty());
-        expectFilesAsExpected();
+        expectFilesAsExpected(files);
     }
 }
 
-TEST_F(TableSwitchTest, OtherTargetsOpenNoFile)
+TEST(TableSwitchTest, OtherTargetsOpenNoFile)
 {
-    for (const TFirmwareProfile &profile : FirmwareProfiles()) {
-        if (needsTableSwitchCheck(profile.id))
-            continue;
-        SCOPED_TRACE(std::string(profile.caption));
+    const test::TempFolder folder;
+    for (const TFirmwareProfileId target :
+         {pfMikas76Mode1, pfMikas103Mode1, pfMikas103Mode2, pfMikas114Mode1, pfMikas114Mode3, pfMikas114Mode4}) {
+        SCOPED_TRACE(std::string(firmwareProfile(target).caption));
         test::ScriptedDialogs dialogs;
-        EXPECT_NO_THROW(CheckTableSwitch(profile.id, folder.file("missing donor.bin"),
-                                         folder.file("missing target.bin"), dialogs));
+        EXPECT_NO_THROW(CheckTableSwitch(target, folder.file("missing donor.bin"), folder.file("missing target.bin"),
+                                         dialogs));
         EXPECT_TRUE(dialogs.calls().empty());
     }
 }
 
-TEST_F(TableSwitchTest, SameFileOnBothSidesIsReadAnewByEachCheck)
+TEST(TableSwitchTest, MissingFileStopsWithTheOpenErrorAfterEarlierChecksWrote)
 {
-    // Yes on the donor side sets the items, so the target side finds them on.
-    donor[switch114] = 0x00;
-    donor[input114] = 0x00;
-    save();
-    {
-        test::ScriptedDialogs dialogs({mrYes, mrYes});
-        CheckTableSwitch(pfMikas114Mode2, donorPath, donorPath, dialogs);
-        EXPECT_EQ(dialogs.confirmations(), (std::vector{message3, message4}));
-    }
-    donor[switch114] = 0x40;
-    donor[input114] = 0x04;
-    expectFilesAsExpected();
-
-    // No leaves them off, so the target side asks about the same bytes.
-    donor[switch114] = 0x00;
-    donor[input114] = 0x00;
-    save();
-    {
-        test::ScriptedDialogs dialogs({mrNo, mrNo, mrNo, mrNo});
-        CheckTableSwitch(pfMikas114Mode2, donorPath, donorPath, dialogs);
-        EXPECT_EQ(dialogs.confirmations(), (std::vector{message3, message4, message5, message6}));
-    }
-    expectFilesAsExpected();
-}
-
-TEST_F(TableSwitchTest, MissingFileStopsWithTheOpenErrorAfterEarlierChecksWrote)
-{
-    donor[switch114] = 0x00;
-    donor[input114] = 0x00;
-    folder.write("donor.bin", donor);
-    const std::string missing = folder.file("no such target.bin");
+    ImageFiles files;
+    files.donor[switch114Offset] = 0x00;
+    files.donor[input114Offset] = 0x00;
+    files.save();
+    const std::string missing = files.folder.file("no such target.bin");
 
     test::ScriptedDialogs dialogs({mrYes, mrYes});
     try {
-        CheckTableSwitch(pfMikas114Mode2, donorPath, missing, dialogs);
+        CheckTableSwitch(pfMikas114Mode2, files.donorPath, missing, dialogs);
         ADD_FAILURE() << "no error for a missing target";
     } catch (const FileOpenError &error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Cannot open file \"" + fullPath(missing) + "\". No such file or directory");
+        EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + fullPath(missing) + "\". " + missingFileReason);
     }
     EXPECT_EQ(dialogs.confirmations(), (std::vector{message3, message4}));
-    donor[switch114] = 0x40;
-    donor[input114] = 0x04;
-    EXPECT_EQ(test::readBytes(donorPath), donor);
+    files.donor[switch114Offset] = 0x40;
+    files.donor[input114Offset] = 0x04;
+    EXPECT_EQ(test::readBytes(files.donorPath), files.donor);
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
-TEST_F(TableSwitchTest, FileEndingAtOrBeforeTheItemGivesTheReadError)
+TEST(TableSwitchTest, FileEndingAtOrBeforeTheItemGivesTheReadError)
 {
+    ImageFiles files;
     struct ShortCase {
         TFirmwareProfileId target;
         std::size_t donorSize; // the item's offset: the file ends just before the item
     };
-    for (const ShortCase &c : {ShortCase{pfMikas76Mode2, flag76}, ShortCase{pfMikas114Mode2, switch114}}) {
+    for (const ShortCase &c :
+         {ShortCase{pfMikas76Mode2, flag76Offset}, ShortCase{pfMikas114Mode2, switch114Offset}}) {
         SCOPED_TRACE(c.donorSize);
-        const Bytes shortDonor(donor.begin(), donor.begin() + static_cast<std::ptrdiff_t>(c.donorSize));
-        folder.write("donor.bin", shortDonor);
-        folder.write("target.bin", target);
+        const Bytes shortDonor(files.donor.begin(), files.donor.begin() + static_cast<std::ptrdiff_t>(c.donorSize));
+        files.folder.write("donor.bin", shortDonor);
 
         test::ScriptedDialogs dialogs;
         try {
-            CheckTableSwitch(c.target, donorPath, targetPath, dialogs);
+            CheckTableSwitch(c.target, files.donorPath, files.targetPath, dialogs);
             ADD_FAILURE() << "no error for a short donor";
         } catch (const StreamReadError &error) {
             EXPECT_EQ(std::string(error.what()), "Stream read error");
         }
         EXPECT_TRUE(dialogs.calls().empty());
-        EXPECT_EQ(test::readBytes(donorPath), shortDonor);
-        EXPECT_EQ(test::readBytes(targetPath), target);
+        EXPECT_EQ(test::readBytes(files.donorPath), shortDonor);
+        EXPECT_EQ(test::readBytes(files.targetPath), files.target);
     }
 }
 
-// In a child for whom permission bits apply; the report lists the questions asked and the
-// outcome, one per line.
-std::string checkAsUnprivileged(const std::string &donorPath, const std::string &targetPath,
-                                std::vector<TModalResult> answers)
+// Permission bits, devices and FIFOs need POSIX calls and a forked child. On Windows the
+// platform's own tests cover a read-only file and a name that is not a file.
+#ifndef _WIN32
+
+// The questions asked in a child, where GoogleTest assertions would go unseen: an answer
+// comes from the list while it lasts, then No.
+class ChildDialogs : public OperatorDialogs {
+public:
+    explicit ChildDialogs(std::vector<TModalResult> answers) : answers_(std::move(answers)) {}
+
+    void showMessage(const std::string &) override {}
+    TModalResult confirm(const std::string &text) override
+    {
+        questions.push_back(text);
+        return questions.size() <= answers_.size() ? answers_[questions.size() - 1] : mrNo;
+    }
+    void setProgress(int) override {}
+    void processMessages() override {}
+    void focusField(FileField) override {}
+
+    std::vector<std::string> questions;
+
+private:
+    std::vector<TModalResult> answers_;
+};
+
+// Runs the checks of target in a child and reports how many questions were asked, then
+// the outcome, "passed" or the error's text, then the questions. A child that hangs is
+// ended by its alarm.
+test::ChildOutcome checkInChild(TFirmwareProfileId target, const std::string &donorPath,
+                                const std::string &targetPath, const std::vector<TModalResult> &answers,
+                                test::ChildUser user)
 {
-    const test::ChildOutcome outcome = test::runInChild(
+    return test::runInChild(
         [&] {
-            test::ScriptedDialogs dialogs(answers);
-            std::string report;
+            ::alarm(10);
+            ChildDialogs dialogs(answers);
+            std::string outcome;
             try {
-                CheckTableSwitch(pfMikas76Mode2, donorPath, targetPath, dialogs);
-                report = "passed";
+                CheckTableSwitch(target, donorPath, targetPath, dialogs);
+                outcome = "passed";
             } catch (const FileOpenError &error) {
-                report = error.what();
+                outcome = error.what();
+            } catch (const StreamReadError &error) {
+                outcome = error.what();
             }
-            for (const std::string &question : dialogs.confirmations())
+            std::string report = std::to_string(dialogs.questions.size()) + " asked\n" + outcome;
+            for (const std::string &question : dialogs.questions)
                 report += "\n" + question;
             return report;
         },
-        test::ChildUser::Unprivileged);
+        user);
+}
+
+std::string checkAsUnprivileged(const std::string &donorPath, const std::string &targetPath,
+                                const std::vector<TModalResult> &answers)
+{
+    const test::ChildOutcome outcome =
+        checkInChild(pfMikas76Mode2, donorPath, targetPath, answers, test::ChildUser::Unprivileged);
     EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
     return outcome.report;
 }
 
-TEST_F(TableSwitchTest, ReadOnlyDonorIsWrittenOnlyWhenAnItemMustBeSet)
+TEST(TableSwitchTest, ReadOnlyDonorIsWrittenOnlyWhenAnItemMustBeSet)
 {
-    enableAllItems();
-    save();
-    ASSERT_EQ(::chmod(donorPath.c_str(), 0444), 0);
+    ImageFiles files;
+    enableAllItems(files);
+    files.save();
+    ASSERT_EQ(::chmod(files.donorPath.c_str(), 0444), 0);
 
-    EXPECT_EQ(checkAsUnprivileged(donorPath, targetPath, {}), "passed");
-    expectFilesAsExpected();
+    EXPECT_EQ(checkAsUnprivileged(files.donorPath, files.targetPath, {}), "0 asked\npassed");
+    expectFilesAsExpected(files);
 
-    donor[flag76] = 0x00;
-    folder.write("donor.bin", donor);
-    EXPECT_EQ(checkAsUnprivileged(donorPath, targetPath, {mrNo}), "passed\n" + message1);
-    EXPECT_EQ(checkAsUnprivileged(donorPath, targetPath, {mrYes}),
-              "Cannot open file \"" + fullPath(donorPath) + "\". Permission denied\n" + message1);
-    expectFilesAsExpected();
+    files.donor[flag76Offset] = 0x00;
+    files.folder.write("donor.bin", files.donor);
+    EXPECT_EQ(checkAsUnprivileged(files.donorPath, files.targetPath, {mrNo}), "1 asked\npassed\n" + message1);
+    EXPECT_EQ(checkAsUnprivileged(files.donorPath, files.targetPath, {mrYes}),
+              "1 asked\nCannot open file \"" + fullPath(files.donorPath) + "\". Permission denied\n" + message1);
+    expectFilesAsExpected(files);
 }
+
+TEST(TableSwitchTest, DeviceFifoOrFolderIsRefusedWithTheOpenErrorBeforeAnyQuestion)
+{
+    ImageFiles files;
+    const std::string fifo = files.folder.file("image.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = files.folder.file("image folder.bin");
+    std::filesystem::create_directory(folder);
+    // The other side's items are on, so only the file that is not a file can stop the checks.
+    enableAllItems(files);
+    files.save();
+
+    struct NotAFileCase {
+        const char *name;
+        std::string path;
+        Side side;
+    };
+    const NotAFileCase cases[] = {
+        {"device as donor", "/dev/zero", Side::Donor},   {"device as target", "/dev/zero", Side::Target},
+        {"FIFO as donor", fifo, Side::Donor},            {"FIFO as target", fifo, Side::Target},
+        {"folder as donor", folder, Side::Donor},        {"folder as target", folder, Side::Target},
+    };
+    for (const NotAFileCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string donorPath = c.side == Side::Donor ? c.path : files.donorPath;
+        const std::string targetPath = c.side == Side::Target ? c.path : files.targetPath;
+
+        const test::ChildOutcome outcome =
+            checkInChild(pfMikas76Mode2, donorPath, targetPath, {}, test::ChildUser::Current);
+
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
+        const std::string expectedStart = "0 asked\nCannot open file \"" + fullPath(c.path) + "\". ";
+        const std::string start = outcome.report.substr(0, expectedStart.size());
+        const std::string reason = outcome.report.substr(start.size());
+        EXPECT_EQ(start, expectedStart) << outcome.report;
+        if (start != expectedStart)
+            continue;
+        EXPECT_FALSE(reason.empty()) << outcome.report;
+        EXPECT_EQ(reason.find('\n'), std::string::npos) << outcome.report;
+    }
+    expectFilesAsExpected(files);
+}
+
+#endif
 
 } // namespace
 } // namespace lumo

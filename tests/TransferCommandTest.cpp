@@ -1,12 +1,13 @@
 #include "TransferCommand.h"
 
 #include "FileErrors.h"
+#include "ImageFiles.h"
 #include "RegionCopy.h"
 #include "ScriptedDialogs.h"
-#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,12 +19,9 @@ namespace {
 using enum TFirmwareProfileId;
 using enum TModalResult;
 using Outcome = TransferCommand::Outcome;
-using Bytes = std::vector<std::uint8_t>;
-
-constexpr std::size_t imageSize = 600 * 1024; // holds every region and every item
-
-constexpr std::size_t switch114 = 0x500D5;
-constexpr std::size_t input114 = 0x5006A;
+using test::Bytes;
+using test::input114Offset;
+using test::switch114Offset;
 
 TransferRequest requestFor(const std::string &donorFileName, TFirmwareProfileId donor,
                            const std::string &targetFileName, TFirmwareProfileId target)
@@ -40,33 +38,30 @@ TransferRequest requestFor(const std::string &donorFileName, TFirmwareProfileId 
     return request;
 }
 
+// The latest position the progress bar was given, 0 before the first.
+int latestProgress(const std::vector<test::DialogCall> &calls)
+{
+    const auto isProgress = [](const test::DialogCall &call) { return call.kind == test::DialogCall::Kind::Progress; };
+    const auto last = std::find_if(calls.rbegin(), calls.rend(), isProgress);
+    return last == calls.rend() ? 0 : last->position;
+}
+
 class TransferCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override { save(); }
-
-    void save() const
-    {
-        folder.write("donor.bin", donor);
-        folder.write("target.bin", target);
-    }
-
     TransferRequest request(TFirmwareProfileId donorProfile, TFirmwareProfileId targetProfile) const
     {
-        return requestFor(donorPath, donorProfile, targetPath, targetProfile);
+        return requestFor(files.donorPath, donorProfile, files.targetPath, targetProfile);
     }
 
+    // What the files held before the command, and no backup.
     void expectFilesUntouched() const
     {
-        EXPECT_EQ(test::readBytes(donorPath), donor);
-        EXPECT_EQ(test::readBytes(targetPath), target);
-        EXPECT_FALSE(std::filesystem::exists(targetPath + ".bak"));
+        EXPECT_EQ(test::readBytes(files.donorPath), files.donor);
+        EXPECT_EQ(test::readBytes(files.targetPath), files.target);
+        EXPECT_FALSE(std::filesystem::exists(files.backupPath));
     }
 
-    test::TempFolder folder;
-    const std::string donorPath = folder.file("donor.bin");
-    const std::string targetPath = folder.file("target.bin");
-    Bytes donor = test::patternBytes(imageSize, 1);
-    Bytes target = test::patternBytes(imageSize, 2);
+    test::ImageFiles files;
 };
 
 TEST_F(TransferCommandTest, StopsAtTheFirstMissingInput)
@@ -151,8 +146,8 @@ TEST_F(TransferCommandTest, NoOrClosingTheSummaryWritesNothing)
 TEST_F(TransferCommandTest, YesCopiesFromTheFileNamesUpToTheTargetRegionEnd)
 {
     TransferRequest r = request(pfMikas114Mode3, pfMikas114Mode1);
-    r.donorText = " \"" + donorPath + "\" ";
-    r.targetText = "\"" + targetPath + "\"";
+    r.donorText = " \"" + files.donorPath + "\" ";
+    r.targetText = "\"" + files.targetPath + "\"";
     test::ScriptedDialogs dialogs({mrYes});
     TransferCommand command(dialogs);
 
@@ -160,26 +155,33 @@ TEST_F(TransferCommandTest, YesCopiesFromTheFileNamesUpToTheTargetRegionEnd)
 
     EXPECT_EQ(dialogs.confirmations(), std::vector{TransferCommand::summary(r)});
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Ok!"});
-    Bytes expected = target;
-    std::copy_n(donor.begin() + 0x70000, 27008, expected.begin() + 0x50000);
-    EXPECT_EQ(test::readBytes(targetPath), expected);
-    EXPECT_EQ(test::readBytes(targetPath + ".bak"), target);
+    Bytes expected = files.target;
+    std::copy_n(files.donor.begin() + 0x70000, 27008, expected.begin() + 0x50000);
+    EXPECT_EQ(test::readBytes(files.targetPath), expected);
+    EXPECT_EQ(test::readBytes(files.backupPath), files.target);
     EXPECT_FALSE(command.isRunning());
 }
 
 TEST_F(TransferCommandTest, OnlyTheTwoSecondModeTargetsRunTheChecks)
 {
     // With files that do not exist, a check would fail to open them.
-    const std::string missingDonor = folder.file("missing donor.bin");
-    const std::string missingTarget = folder.file("missing target.bin");
-    for (const TFirmwareProfile &profile : FirmwareProfiles()) {
-        SCOPED_TRACE(std::string(profile.caption));
-        const TransferRequest r = requestFor(missingDonor, pfMikas114Mode3, missingTarget, profile.id);
-        const bool checked = profile.id == pfMikas76Mode2 || profile.id == pfMikas114Mode2;
-        test::ScriptedDialogs dialogs(checked ? std::vector<TModalResult>{} : std::vector{mrNo});
+    const std::string missingDonor = files.folder.file("missing donor.bin");
+    const std::string missingTarget = files.folder.file("missing target.bin");
+    struct CheckRow {
+        TFirmwareProfileId target;
+        bool checked;
+    };
+    const CheckRow rows[] = {
+        {pfMikas76Mode1, false},  {pfMikas76Mode2, true},   {pfMikas103Mode1, false}, {pfMikas103Mode2, false},
+        {pfMikas114Mode1, false}, {pfMikas114Mode2, true},  {pfMikas114Mode3, false}, {pfMikas114Mode4, false},
+    };
+    for (const CheckRow &row : rows) {
+        SCOPED_TRACE(std::string(firmwareProfile(row.target).caption));
+        const TransferRequest r = requestFor(missingDonor, pfMikas114Mode3, missingTarget, row.target);
+        test::ScriptedDialogs dialogs(row.checked ? std::vector<TModalResult>{} : std::vector{mrNo});
         TransferCommand command(dialogs);
 
-        if (checked) {
+        if (row.checked) {
             EXPECT_THROW(command.run(r), FileOpenError);
             EXPECT_TRUE(dialogs.calls().empty());
         } else {
@@ -192,11 +194,11 @@ TEST_F(TransferCommandTest, OnlyTheTwoSecondModeTargetsRunTheChecks)
 
 TEST_F(TransferCommandTest, ByteSetByACheckStaysWhenTheSummaryIsDeclined)
 {
-    donor[switch114] = 0x00;
-    donor[input114] = 0x02;
-    target[switch114] = 0x40;
-    target[input114] = 0x01;
-    save();
+    files.donor[switch114Offset] = 0x00;
+    files.donor[input114Offset] = 0x02;
+    files.target[switch114Offset] = 0x40;
+    files.target[input114Offset] = 0x01;
+    files.save();
     const TransferRequest r = request(pfMikas103Mode1, pfMikas114Mode2);
     test::ScriptedDialogs dialogs({mrYes, mrNo});
     TransferCommand command(dialogs);
@@ -205,14 +207,14 @@ TEST_F(TransferCommandTest, ByteSetByACheckStaysWhenTheSummaryIsDeclined)
 
     ASSERT_EQ(dialogs.confirmations().size(), 2u);
     EXPECT_EQ(dialogs.confirmations()[1], TransferCommand::summary(r));
-    donor[switch114] = 0x40;
+    files.donor[switch114Offset] = 0x40;
     expectFilesUntouched();
 }
 
 TEST_F(TransferCommandTest, BackupFailurePassesThroughAndTheNextRunGoesAhead)
 {
-    const std::string missing = folder.file("missing.bin");
-    const TransferRequest r = requestFor(donorPath, pfMikas103Mode1, missing, pfMikas103Mode2);
+    const std::string missing = files.folder.file("missing.bin");
+    const TransferRequest r = requestFor(files.donorPath, pfMikas103Mode1, missing, pfMikas103Mode2);
     test::ScriptedDialogs dialogs({mrYes, mrNo});
     TransferCommand command(dialogs);
 
@@ -228,12 +230,14 @@ TEST_F(TransferCommandTest, CommandGivenDuringACopyIsRefusedAndTheCopyFinishes)
     test::ScriptedDialogs dialogs({mrYes});
     TransferCommand command(dialogs);
     std::vector<Outcome> nested;
+    // Given once, as soon as the progress bar shows that bytes are being copied.
     dialogs.onProcessMessages = [&] {
-        if (dialogs.pumpCount() != 100)
+        if (!nested.empty() || latestProgress(dialogs.calls()) == 0)
             return;
         EXPECT_TRUE(command.isRunning());
         const std::size_t callsBefore = dialogs.calls().size();
-        nested.push_back(command.run(requestFor(targetPath, pfMikas114Mode1, donorPath, pfMikas103Mode2)));
+        nested.push_back(
+            command.run(requestFor(files.targetPath, pfMikas114Mode1, files.donorPath, pfMikas103Mode2)));
         EXPECT_EQ(dialogs.calls().size(), callsBefore);
     };
 
@@ -241,10 +245,10 @@ TEST_F(TransferCommandTest, CommandGivenDuringACopyIsRefusedAndTheCopyFinishes)
 
     EXPECT_EQ(nested, std::vector{Outcome::Refused});
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Ok!"});
-    Bytes expected = target;
-    std::copy_n(donor.begin() + 0x50000, 27008, expected.begin() + 0x30000);
-    EXPECT_EQ(test::readBytes(targetPath), expected);
-    EXPECT_EQ(test::readBytes(donorPath), donor);
+    Bytes expected = files.target;
+    std::copy_n(files.donor.begin() + 0x50000, 27008, expected.begin() + 0x30000);
+    EXPECT_EQ(test::readBytes(files.targetPath), expected);
+    EXPECT_EQ(test::readBytes(files.donorPath), files.donor);
     EXPECT_FALSE(command.isRunning());
 }
 
