@@ -77,7 +77,9 @@ bool copyRegion(const RegionCopyRequest &request, OperatorDialogs &dialogs)
     return readsBack(request.targetFileName, request.targetFirst, bytes, count);
 }
 
-bool copiedWhole(const RegionCopyRequest &request, OperatorDialogs &dialogs)
+} // namespace
+
+bool copyDonorRegion(const RegionCopyRequest &request, OperatorDialogs &dialogs)
 {
     try {
         return copyRegion(request, dialogs);
@@ -86,8 +88,6 @@ bool copiedWhole(const RegionCopyRequest &request, OperatorDialogs &dialogs)
         return false;
     }
 }
-
-} // namespace
 
 void BackupAndCopyRegion(const RegionCopyRequest &request, OperatorDialogs &dialogs)
 {
@@ -99,7 +99,7 @@ void BackupAndCopyRegion(const RegionCopyRequest &request, OperatorDialogs &dial
     if (!copyFileOver(inputs.targetFileName, backupFileName))
         throw BackupError("Не можу записати файл " + inputs.targetFileName + "\n\r" + "у файл " + backupFileName);
 
-    dialogs.showMessage(copiedWhole(inputs, dialogs) ? "Ok!" : "Помилка!");
+    dialogs.showMessage(copyDonorRegion(inputs, dialogs) ? "Ok!" : "Помилка!");
     dialogs.setProgress(0);
 }
 

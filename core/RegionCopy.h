@@ -23,6 +23,10 @@ struct RegionCopyRequest {
     std::int32_t targetLast = 0;
 };
 
+// Copies the donor region into the target with progress, without a backup and without a box.
+// True when the whole region is in the target; false after any failure, which it never throws.
+bool copyDonorRegion(const RegionCopyRequest &request, OperatorDialogs &dialogs);
+
 // Backs the target up as "<target>.bak", then copies the donor region into the target byte
 // by byte with progress, and reports "Ok!" or "Помилка!". Throws BackupError only.
 void BackupAndCopyRegion(const RegionCopyRequest &request, OperatorDialogs &dialogs);
