@@ -10,6 +10,7 @@
 #include "ChildProcess.h"
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -361,62 +362,55 @@ TEST(BinaryFileTest, AReadOnlyFileOpensForReadingButNotForWriting)
     EXPECT_EQ(readBytes(path), bytes);
 }
 
-TEST(BinaryFileTest, AByteThatTheFileSizeLimitRefusesIsAStreamWriteError)
+// The limit stands for a full disk: no byte may be written at or past it.
+TEST(BinaryFileTest, WhatTheFileSizeLimitRefusesIsAStreamWriteError)
 {
     const TempFolder folder;
     const auto bytes = patternBytes(imageSize);
-    const std::string path = folder.write("image.bin", bytes);
-
-    // The limit stands for a full disk: the file may not grow past its present size.
-    const ChildOutcome outcome = runInChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{imageSize, imageSize};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            return std::string("setrlimit failed");
-        BinaryFile file = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
-        file.seek(imageSize - 1);
-        file.writeByte(0x5A);
-        try {
-            file.writeByte(0x5A);
-            return std::string("the byte past the limit was written");
-        } catch (const StreamWriteError &error) {
-            return std::string(error.what());
-        }
-    });
-    EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(outcome.report, "Stream write error");
-    auto expected = bytes;
-    expected.back() = 0x5A;
-    EXPECT_EQ(readBytes(path), expected);
-}
-
-TEST(BinaryFileTest, ARunThatTheFileSizeLimitCutsShortIsAStreamWriteError)
-{
-    const TempFolder folder;
-    const auto bytes = patternBytes(imageSize);
-    const std::string path = folder.write("image.bin", bytes);
     const auto run = patternBytes(64, 9);
-    const std::size_t limitAt = imageSize / 2;
-
-    // The system writes the part before the limit and refuses the rest.
-    const ChildOutcome outcome = runInChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{limitAt, limitAt};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            return std::string("setrlimit failed");
-        BinaryFile file = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
-        try {
-            file.writeAt(static_cast<std::int64_t>(limitAt) - 16, run.data(), static_cast<std::int64_t>(run.size()));
-            return std::string("the run past the limit was written");
-        } catch (const StreamWriteError &error) {
-            return std::string(error.what());
-        }
-    });
-    EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(outcome.report, "Stream write error");
-    auto expected = bytes;
-    std::copy_n(run.begin(), 16, expected.begin() + static_cast<std::ptrdiff_t>(limitAt) - 16);
-    EXPECT_EQ(readBytes(path), expected);
+    const auto half = static_cast<std::int64_t>(imageSize / 2);
+    struct Case {
+        const char *name;
+        std::size_t limit;
+        std::function<void(BinaryFile &)> write;
+        std::int64_t writtenAt; // the bytes of the run before the limit land here
+        std::size_t written;
+    };
+    const Case cases[] = {
+        {"a byte past a file that may not grow", imageSize,
+         [&](BinaryFile &file) {
+             file.seek(imageSize - 1);
+             file.writeByte(run[0]);
+             file.writeByte(run[1]);
+         },
+         static_cast<std::int64_t>(imageSize) - 1, 1},
+        // The system writes the part before the limit and refuses the rest.
+        {"a run across the limit", imageSize / 2,
+         [&](BinaryFile &file) { file.writeAt(half - 16, run.data(), static_cast<std::int64_t>(run.size())); },
+         half - 16, 16},
+    };
+    for (const Case &row : cases) {
+        SCOPED_TRACE(row.name);
+        const std::string path = folder.write("image.bin", bytes);
+        const ChildOutcome outcome = runInChild([&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{row.limit, row.limit};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                return std::string("setrlimit failed");
+            BinaryFile file = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
+            try {
+                row.write(file);
+                return std::string("the write past the limit succeeded");
+            } catch (const StreamWriteError &error) {
+                return std::string(error.what());
+            }
+        });
+        EXPECT_EQ(outcome.exitCode, 0);
+        EXPECT_EQ(outcome.report, "Stream write error");
+        auto expected = bytes;
+        std::copy_n(run.begin(), row.written, expected.begin() + row.writtenAt);
+        EXPECT_EQ(readBytes(path), expected);
+    }
 }
 
 #endif
