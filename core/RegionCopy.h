@@ -24,7 +24,8 @@ struct RegionCopyRequest {
 };
 
 // Copies the donor region into the target with progress, without a backup and without a box.
-// True when the whole region is in the target; false after any failure, which it never throws.
+// True when the whole region is in the target. False after any failure, which it never
+// throws, with the target's old bytes written back over whatever had been written.
 bool copyDonorRegion(const RegionCopyRequest &request, OperatorDialogs &dialogs);
 
 // Backs the target up as "<target>.bak", then copies the donor region into the target byte
