@@ -23,6 +23,11 @@ struct RegionCopyRequest {
     std::int32_t targetLast = 0;
 };
 
+// Copies the donor region into the target with progress, without a backup and without a box.
+// True when the whole region is in the target. False after any failure, which it never
+// throws, with the target's old bytes written back over whatever had been written.
+bool copyDonorRegion(const RegionCopyRequest &request, OperatorDialogs &dialogs);
+
 // Backs the target up as "<target>.bak", then copies the donor region into the target byte
 // by byte with progress, and reports "Ok!" or "Помилка!". Throws BackupError only.
 void BackupAndCopyRegion(const RegionCopyRequest &request, OperatorDialogs &dialogs);

@@ -12,7 +12,8 @@ enum class FileAccess { ReadOnly, ReadWrite };
 // other open exists; SharedReadWrite lets other shared opens in.
 enum class FileShare { Exclusive, SharedReadWrite };
 
-// An existing file opened for byte-wise access at absolute positions. Never creates,
+// An existing regular file opened for byte-wise access at absolute positions: a folder, a
+// device, a FIFO or a socket is refused like a file that cannot be opened. Never creates,
 // truncates or extends a file by itself. Paths are UTF-8.
 class BinaryFile {
 public:
@@ -31,6 +32,10 @@ public:
     // Reads exactly count bytes from the current position; throws StreamReadError if fewer are left.
     void read(std::uint8_t *buffer, std::int64_t count);
     void writeByte(std::uint8_t value);    // throws StreamWriteError
+    // Writes count bytes at the absolute offset, in one call where the system allows; throws
+    // StreamWriteError unless all are written. The current position is not used, and is
+    // unspecified afterwards: seek before the next read or writeByte.
+    void writeAt(std::int64_t offset, const std::uint8_t *data, std::int64_t count);
     void flush();                          // to the storage device; throws StreamWriteError
     void close();                          // throws StreamWriteError; closing twice is harmless
     bool isOpen() const;

@@ -1,14 +1,22 @@
 #include "BinaryFile.h"
-#include "ChildProcess.h"
 #include "FileErrors.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
+
+#ifndef _WIN32
+#include "ChildProcess.h"
+
+#include <csignal>
+#include <functional>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 using namespace lumo;
 using namespace lumo::test;
@@ -40,34 +48,6 @@ const char *nameOf(FileShare share)
 }
 
 } // namespace
-
-TEST(BinaryFileTest, OpenFailuresNameTheFullPathAndTheSystemsReason)
-{
-    const TempFolder folder;
-    const std::string image = folder.write("image.bin", patternBytes(16));
-    const std::string missing = folder.file("missing.bin");
-    const std::string relativeMissing = std::filesystem::relative(missing).string();
-    struct Case {
-        std::string path;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {missing, openError(missing, "No such file or directory")},
-        {relativeMissing, openError(missing, "No such file or directory")},
-        {folder.file("sub/../missing.bin"), openError(missing, "No such file or directory")},
-        {folder.file("no-folder/image.bin"), openError(folder.file("no-folder/image.bin"), "No such file or directory")},
-        {image + "/inner.bin", openError(image + "/inner.bin", "Not a directory")},
-        {folder.path(), openError(folder.path(), "Is a directory")},
-        {"", openError("", "No such file or directory")},
-    };
-    for (const Case &row : cases) {
-        for (const FileAccess access : {FileAccess::ReadOnly, FileAccess::ReadWrite}) {
-            SCOPED_TRACE(row.path + (access == FileAccess::ReadOnly ? " read-only" : " read-write"));
-            EXPECT_EQ(tryOpen(row.path, access, FileShare::Exclusive), row.expected);
-        }
-    }
-    EXPECT_FALSE(std::filesystem::exists(missing)) << "an open must never create the file";
-}
 
 TEST(BinaryFileTest, ReadsBytesAtAbsolutePositionsUpToTheEnd)
 {
@@ -151,6 +131,25 @@ TEST(BinaryFileTest, AByteWrittenPastTheEndGrowsTheFile)
     EXPECT_EQ(readBytes(path), expected);
 }
 
+TEST(BinaryFileTest, ARunWrittenAtAnOffsetLandsThereWhereverThePositionStands)
+{
+    const TempFolder folder;
+    auto expected = patternBytes(imageSize);
+    const std::string path = folder.write("image.bin", expected);
+    const auto run = patternBytes(27018, 7);
+    const std::int64_t offset = 0x20000;
+
+    BinaryFile file = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
+    file.seek(100);
+    file.writeAt(offset, run.data(), static_cast<std::int64_t>(run.size()));
+    file.writeAt(5, run.data(), 0);
+    file.flush();
+    file.close();
+
+    std::copy(run.begin(), run.end(), expected.begin() + offset);
+    EXPECT_EQ(readBytes(path), expected);
+}
+
 TEST(BinaryFileTest, WritingToAFileOpenedReadOnlyIsAStreamWriteError)
 {
     const TempFolder folder;
@@ -164,6 +163,7 @@ TEST(BinaryFileTest, WritingToAFileOpenedReadOnlyIsAStreamWriteError)
     } catch (const StreamWriteError &error) {
         EXPECT_STREQ(error.what(), "Stream write error");
     }
+    EXPECT_THROW(file.writeAt(10, bytes.data(), 16), StreamWriteError);
     file.close();
     EXPECT_EQ(readBytes(path), bytes);
 }
@@ -222,6 +222,90 @@ TEST(BinaryFileTest, ClosingIsHarmlessTwiceAndEveryEndOfAnOpenGivesTheFileFree)
     EXPECT_EQ(tryOpen(path, FileAccess::ReadWrite, FileShare::Exclusive), "opened") << "after a move assignment";
 }
 
+#ifndef _WIN32
+
+TEST(BinaryFileTest, OpenFailuresNameTheFullPathAndTheSystemsReason)
+{
+    const TempFolder folder;
+    const std::string image = folder.write("image.bin", patternBytes(16));
+    const std::string missing = folder.file("missing.bin");
+    const std::string relativeMissing = std::filesystem::relative(missing).string();
+    struct Case {
+        std::string path;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {missing, openError(missing, "No such file or directory")},
+        {relativeMissing, openError(missing, "No such file or directory")},
+        {folder.file("sub/../missing.bin"), openError(missing, "No such file or directory")},
+        {folder.file("no-folder/image.bin"), openError(folder.file("no-folder/image.bin"), "No such file or directory")},
+        {image + "/inner.bin", openError(image + "/inner.bin", "Not a directory")},
+        {folder.path(), openError(folder.path(), "Is a directory")},
+        {"", openError("", "No such file or directory")},
+    };
+    for (const Case &row : cases) {
+        for (const FileAccess access : {FileAccess::ReadOnly, FileAccess::ReadWrite}) {
+            SCOPED_TRACE(row.path + (access == FileAccess::ReadOnly ? " read-only" : " read-write"));
+            EXPECT_EQ(tryOpen(row.path, access, FileShare::Exclusive), row.expected);
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing)) << "an open must never create the file";
+}
+
+// A device, a FIFO, a socket or a folder where an image is expected, named directly or
+// through a link. Opened in a child that an alarm ends, so an open that blocks on the FIFO
+// fails the test in seconds.
+TEST(BinaryFileTest, OnlyARegularFileOpensAndNothingElseBlocksOrOpens)
+{
+    const TempFolder folder;
+    const std::string fifo = folder.file("pipe.bin");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string socketPath = folder.file("socket.bin");
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_NE(listening, -1);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    const std::string image = folder.write("image.bin", patternBytes(16));
+    const auto linkTo = [&](const std::string &name, const std::string &target) {
+        const std::string link = folder.file(name);
+        std::filesystem::create_symlink(target, link);
+        return link;
+    };
+    struct Case {
+        std::string path;
+        std::string expected;
+    };
+    const std::string device = "Is a device, not a regular file";
+    const std::string pipe = "Is a named pipe (FIFO), not a regular file";
+    const std::string socket = "Is a socket, not a regular file";
+    const Case cases[] = {
+        {"/dev/zero", openError("/dev/zero", device)},
+        {fifo, openError(fifo, pipe)},
+        {socketPath, openError(socketPath, socket)},
+        {folder.path(), openError(folder.path(), "Is a directory")},
+        {linkTo("zero link", "/dev/zero"), openError(folder.file("zero link"), device)},
+        {linkTo("pipe link", fifo), openError(folder.file("pipe link"), pipe)},
+        {linkTo("socket link", socketPath), openError(folder.file("socket link"), socket)},
+        {linkTo("folder link", folder.path()), openError(folder.file("folder link"), "Is a directory")},
+        {linkTo("image link", image), "opened"},
+    };
+    for (const Case &row : cases) {
+        for (const FileAccess access : {FileAccess::ReadOnly, FileAccess::ReadWrite}) {
+            SCOPED_TRACE(row.path + (access == FileAccess::ReadOnly ? " read-only" : " read-write"));
+            const ChildOutcome outcome = runInChild([&] {
+                ::alarm(10);
+                return tryOpen(row.path, access, FileShare::Exclusive);
+            });
+            EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
+            EXPECT_EQ(outcome.report, row.expected);
+        }
+    }
+    ::close(listening);
+}
+
 TEST(BinaryFileTest, AnExclusiveOpenInAnotherProcessMakesEveryOpenFail)
 {
     const TempFolder folder;
@@ -278,31 +362,55 @@ TEST(BinaryFileTest, AReadOnlyFileOpensForReadingButNotForWriting)
     EXPECT_EQ(readBytes(path), bytes);
 }
 
-TEST(BinaryFileTest, AByteThatTheFileSizeLimitRefusesIsAStreamWriteError)
+// The limit stands for a full disk: no byte may be written at or past it.
+TEST(BinaryFileTest, WhatTheFileSizeLimitRefusesIsAStreamWriteError)
 {
     const TempFolder folder;
     const auto bytes = patternBytes(imageSize);
-    const std::string path = folder.write("image.bin", bytes);
-
-    // The limit stands for a full disk: the file may not grow past its present size.
-    const ChildOutcome outcome = runInChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{imageSize, imageSize};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            return std::string("setrlimit failed");
-        BinaryFile file = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
-        file.seek(imageSize - 1);
-        file.writeByte(0x5A);
-        try {
-            file.writeByte(0x5A);
-            return std::string("the byte past the limit was written");
-        } catch (const StreamWriteError &error) {
-            return std::string(error.what());
-        }
-    });
-    EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(outcome.report, "Stream write error");
-    auto expected = bytes;
-    expected.back() = 0x5A;
-    EXPECT_EQ(readBytes(path), expected);
+    const auto run = patternBytes(64, 9);
+    const auto half = static_cast<std::int64_t>(imageSize / 2);
+    struct Case {
+        const char *name;
+        std::size_t limit;
+        std::function<void(BinaryFile &)> write;
+        std::int64_t writtenAt; // the bytes of the run before the limit land here
+        std::size_t written;
+    };
+    const Case cases[] = {
+        {"a byte past a file that may not grow", imageSize,
+         [&](BinaryFile &file) {
+             file.seek(imageSize - 1);
+             file.writeByte(run[0]);
+             file.writeByte(run[1]);
+         },
+         static_cast<std::int64_t>(imageSize) - 1, 1},
+        // The system writes the part before the limit and refuses the rest.
+        {"a run across the limit", imageSize / 2,
+         [&](BinaryFile &file) { file.writeAt(half - 16, run.data(), static_cast<std::int64_t>(run.size())); },
+         half - 16, 16},
+    };
+    for (const Case &row : cases) {
+        SCOPED_TRACE(row.name);
+        const std::string path = folder.write("image.bin", bytes);
+        const ChildOutcome outcome = runInChild([&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{row.limit, row.limit};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                return std::string("setrlimit failed");
+            BinaryFile file = BinaryFile::open(path, FileAccess::ReadWrite, FileShare::Exclusive);
+            try {
+                row.write(file);
+                return std::string("the write past the limit succeeded");
+            } catch (const StreamWriteError &error) {
+                return std::string(error.what());
+            }
+        });
+        EXPECT_EQ(outcome.exitCode, 0);
+        EXPECT_EQ(outcome.report, "Stream write error");
+        auto expected = bytes;
+        std::copy_n(run.begin(), row.written, expected.begin() + row.writtenAt);
+        EXPECT_EQ(readBytes(path), expected);
+    }
 }
+
+#endif

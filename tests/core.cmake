@@ -10,7 +10,13 @@ lumo_add_test(TransferSelectionTest LABEL core SOURCES TransferSelectionTest.cpp
 lumo_add_test(FileNameTest LABEL core SOURCES FileNameTest.cpp LIBS lumo_core lumo_test_support)
 lumo_add_test(TableSwitchTest LABEL core SOURCES TableSwitchTest.cpp
   LIBS lumo_core lumo_scripted_dialogs lumo_test_support)
-lumo_add_test(RegionCopyTest LABEL core SOURCES RegionCopyTest.cpp
-  LIBS lumo_core lumo_scripted_dialogs lumo_test_support)
+# The region copy's tests make the flush and the close of a file fail on POSIX systems.
+if(WIN32)
+  set(LUMO_FAILING_CALLS "")
+else()
+  set(LUMO_FAILING_CALLS support/FailingCalls.cpp support/FailingCalls.h)
+endif()
+lumo_add_test(RegionCopyTest LABEL core SOURCES RegionCopyTest.cpp ${LUMO_FAILING_CALLS}
+  LIBS lumo_core lumo_scripted_dialogs lumo_test_support ${CMAKE_DL_LIBS})
 lumo_add_test(TransferCommandTest LABEL core SOURCES TransferCommandTest.cpp
   LIBS lumo_core lumo_scripted_dialogs lumo_test_support)

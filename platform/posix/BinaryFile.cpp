@@ -37,32 +37,61 @@ int descriptorOf(std::intptr_t handle)
     throw FileOpenError(openErrorText(fullPath(path), reason));
 }
 
+// What a file that is not a regular file is, in the words of the open error; empty for a
+// regular file. Only regular files hold images: a device reads as endless bytes, a FIFO as
+// whatever another program sends, and a write to either is lost.
+std::string notRegularFileReason(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return {};
+    if (S_ISDIR(mode))
+        return std::strerror(EISDIR);
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "Is a device, not a regular file";
+    if (S_ISFIFO(mode))
+        return "Is a named pipe (FIFO), not a regular file";
+    if (S_ISSOCK(mode))
+        return "Is a socket, not a regular file";
+    return "Is not a regular file";
+}
+
+// open() refuses a socket with ENXIO, "No such device or address", which would send the
+// operator looking for a missing file; the reason names what is there instead.
+std::string reasonOpenFailed(const std::string &path, int error)
+{
+    struct stat status {};
+    if (error == ENXIO && ::stat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode))
+        return notRegularFileReason(status.st_mode);
+    return std::strerror(error);
+}
+
 int openExisting(const std::string &path, FileAccess access)
 {
     // Never O_CREAT or O_TRUNC: only an existing file is opened, and it is left as it is.
-    // O_NONBLOCK keeps a FIFO named as an image from hanging the program; regular files
-    // ignore it.
+    // O_NONBLOCK keeps a FIFO named as an image from hanging the open until refuseNonRegular
+    // turns it away; regular files ignore it.
     const int flags = (access == FileAccess::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     int fd = -1;
     do {
         fd = ::open(path.c_str(), flags);
     } while (fd == -1 && errno == EINTR);
     if (fd == -1)
-        throwOpenError(path, std::strerror(errno));
+        throwOpenError(path, reasonOpenFailed(path, errno));
     return fd;
 }
 
-void refuseFolder(int fd, const std::string &path)
+// Links are followed: fstat describes the file that was opened, whatever name led to it.
+void refuseNonRegular(int fd, const std::string &path)
 {
     struct stat status {};
-    int error = 0;
+    std::string reason;
     if (::fstat(fd, &status) == -1)
-        error = errno;
-    else if (S_ISDIR(status.st_mode))
-        error = EISDIR;
-    if (error != 0) {
+        reason = std::strerror(errno);
+    else
+        reason = notRegularFileReason(status.st_mode);
+    if (!reason.empty()) {
         ::close(fd);
-        throwOpenError(path, std::strerror(error));
+        throwOpenError(path, reason);
     }
 }
 
@@ -87,7 +116,7 @@ void lockForSharing(int fd, const std::string &path, FileShare share)
 BinaryFile BinaryFile::open(const std::string &path, FileAccess access, FileShare share)
 {
     const int fd = openExisting(path, access);
-    refuseFolder(fd, path);
+    refuseNonRegular(fd, path);
     lockForSharing(fd, path, share);
     return BinaryFile(fd);
 }
@@ -162,6 +191,25 @@ void BinaryFile::writeByte(std::uint8_t value)
         if (put == -1 && errno == EINTR)
             continue;
         throw StreamWriteError();
+    }
+}
+
+void BinaryFile::writeAt(std::int64_t offset, const std::uint8_t *data, std::int64_t count)
+{
+    if (count < 0 || offset < 0)
+        throw std::invalid_argument("a negative offset or number of bytes cannot be written");
+    // A short write means the rest did not fit; the next call says why, or writes the rest
+    // when a signal cut the first one short.
+    while (count > 0) {
+        const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, SSIZE_MAX));
+        const ssize_t put = ::pwrite(descriptorOf(handle_), data, chunk, static_cast<off_t>(offset));
+        if (put == -1 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            throw StreamWriteError();
+        data += put;
+        offset += put;
+        count -= put;
     }
 }
 

@@ -32,6 +32,23 @@ std::string systemMessage(DWORD error)
     return message;
 }
 
+// What a handle that is not of a file on a disk is, in the words of the open error; empty
+// for a disk file. Only disk files hold images: a device reads as endless bytes, a pipe as
+// whatever another program sends, and a write to either is lost.
+std::string notDiskFileReason(HANDLE handle)
+{
+    switch (GetFileType(handle)) {
+    case FILE_TYPE_DISK:
+        return {};
+    case FILE_TYPE_CHAR:
+        return "Is a device, not a regular file";
+    case FILE_TYPE_PIPE:
+        return "Is a named pipe or a socket, not a regular file";
+    default:
+        return "Is not a regular file";
+    }
+}
+
 } // namespace
 
 BinaryFile BinaryFile::open(const std::string &path, FileAccess access, FileShare share)
@@ -45,6 +62,13 @@ BinaryFile BinaryFile::open(const std::string &path, FileAccess access, FileShar
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         throw FileOpenError(openErrorText(fullPath(path), systemMessage(error)));
+    }
+    // The name may lead to a device ("NUL", "COM1") or to a pipe, which CreateFileW opens
+    // like a file.
+    const std::string reason = notDiskFileReason(handle);
+    if (!reason.empty()) {
+        CloseHandle(handle);
+        throw FileOpenError(openErrorText(fullPath(path), reason));
     }
     return BinaryFile(reinterpret_cast<std::intptr_t>(handle));
 }
@@ -115,6 +139,26 @@ void BinaryFile::writeByte(std::uint8_t value)
     DWORD put = 0;
     if (!WriteFile(handleOf(handle_), &value, 1, &put, nullptr) || put != 1)
         throw StreamWriteError();
+}
+
+void BinaryFile::writeAt(std::int64_t offset, const std::uint8_t *data, std::int64_t count)
+{
+    if (count < 0 || offset < 0)
+        throw std::invalid_argument("a negative offset or number of bytes cannot be written");
+    while (count > 0) {
+        const auto chunk = static_cast<DWORD>(std::min<std::int64_t>(count, 1 << 30));
+        // On a handle opened without FILE_FLAG_OVERLAPPED the offset in OVERLAPPED positions
+        // this one write, and the call returns only when it is done.
+        OVERLAPPED at {};
+        at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+        DWORD put = 0;
+        if (!WriteFile(handleOf(handle_), data, chunk, &put, &at) || put != chunk)
+            throw StreamWriteError();
+        data += put;
+        offset += put;
+        count -= put;
+    }
 }
 
 void BinaryFile::flush()
