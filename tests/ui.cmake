@@ -31,6 +31,7 @@ lumo_add_widget_test(TProgressBarTest)
 lumo_add_widget_test(FilenameEditTest)
 lumo_add_widget_test(QtOperatorDialogsTest)
 lumo_add_widget_test(LumoApplicationTest)
+lumo_add_widget_test(QtTranslationsTest)
 lumo_add_widget_test(MainFormTest)
 # The same window on a display of twice the density: its layout in logical pixels and its
 # pictures, drawn for that density.
