@@ -11,9 +11,9 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QUrl>
 #include <QStyle>
 #include <QToolButton>
+#include <QUrl>
 
 #include <algorithm>
 #include <optional>
