@@ -5,15 +5,21 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 
 #include <functional>
+#include <tuple>
 
 namespace {
+
+// What a drag dropped onto a field does.
+enum DropOutcome { TakesFile, Refused, AsLineEdit };
 
 // What a browse dialog showed when it opened.
 struct Opened {
@@ -276,6 +282,110 @@ private slots:
         QTest::keyClick(f.edit, static_cast<Qt::Key>(key), static_cast<Qt::KeyboardModifiers>(modifiers));
 
         QCOMPARE(f.edit->opened.size(), browses ? 1 : 0);
+    }
+
+    // What a drag does to a field that holds "typed": it takes one local file as a browse
+    // takes a picked one, lets plain text in as any line edit does, and refuses the rest with
+    // the no-drop cursor.
+    void aDropTakesOneFileAndRefusesTheRest_data()
+    {
+        QTest::addColumn<QStringList>("urls");  // relative to the temporary folder, or whole
+        QTest::addColumn<QString>("plainText"); // offered besides any URLs
+        QTest::addColumn<int>("actions");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("outcome");
+
+        const int any = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+        const int none = Qt::NoModifier;
+        // A file manager offers the file's URL as plain text too.
+        QTest::newRow("one file") << QStringList{"sub/fw.bin"} << "" << any << none << int(TakesFile);
+        QTest::newRow("a file with a blank")
+            << QStringList{"my files/fw 2.bin"} << "" << any << none << int(TakesFile);
+        QTest::newRow("one file moved with Shift stays where it is")
+            << QStringList{"sub/fw.bin"} << "" << any << int(Qt::ShiftModifier) << int(TakesFile);
+        QTest::newRow("one file that may only be moved")
+            << QStringList{"sub/fw.bin"} << "" << int(Qt::MoveAction) << none << int(Refused);
+        QTest::newRow("two files") << QStringList{"sub/fw.bin", "my files/fw 2.bin"} << "" << any << none
+                                   << int(Refused);
+        QTest::newRow("a folder") << QStringList{"sub"} << "" << any << none << int(Refused);
+        QTest::newRow("an http URL") << QStringList{"http://example.com/fw.bin"} << "" << any << none
+                                     << int(Refused);
+        QTest::newRow("plain text") << QStringList{} << "other text" << any << none << int(AsLineEdit);
+    }
+
+    void aDropTakesOneFileAndRefusesTheRest()
+    {
+        QFETCH(QStringList, urls);
+        QFETCH(QString, plainText);
+        QFETCH(int, actions);
+        QFETCH(int, modifiers);
+        QFETCH(int, outcome);
+        Fields f;
+        QVERIFY(f.show());
+        for (const char *name : {"sub/fw.bin", "my files/fw 2.bin"}) {
+            QFile file(f.path(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        f.edit->setText(QStringLiteral("typed"));
+        f.other->setFocus();
+        QMimeData mime;
+        QList<QUrl> dragged;
+        for (const QString &url : urls)
+            dragged << (url.contains(QLatin1String("://")) ? QUrl(url) : QUrl::fromLocalFile(f.path(url)));
+        if (!dragged.isEmpty()) {
+            mime.setUrls(dragged);
+            mime.setText(QUrl::toStringList(dragged).join(QLatin1Char('\n')));
+        } else {
+            mime.setText(plainText);
+        }
+        // A plain line edit beside it shows what a text drop does by itself.
+        QLineEdit plain(&f.window);
+        plain.setGeometry(f.edit->geometry());
+        plain.setText(f.edit->text());
+
+        const auto drag = [&](QWidget *target) {
+            const QPoint point(40, 11);
+            const auto possible = static_cast<Qt::DropActions>(actions);
+            const auto keys = static_cast<Qt::KeyboardModifiers>(modifiers);
+            QDragEnterEvent enter(point, possible, &mime, Qt::LeftButton, keys);
+            enter.ignore();
+            QApplication::sendEvent(target, &enter);
+            QDragMoveEvent move(point, possible, &mime, Qt::LeftButton, keys);
+            move.ignore();
+            QApplication::sendEvent(target, &move);
+            QDropEvent drop(point, possible, &mime, Qt::LeftButton, keys);
+            drop.ignore();
+            QApplication::sendEvent(target, &drop);
+            return std::tuple{enter.isAccepted(), move.isAccepted(), drop.isAccepted(), drop.dropAction()};
+        };
+        const auto [entered, moved, dropped, action] = drag(f.edit);
+
+        QCOMPARE(entered, outcome != Refused);
+        QCOMPARE(moved, outcome != Refused);
+        QCOMPARE(dropped, outcome != Refused);
+        switch (outcome) {
+        case TakesFile: {
+            const QString path = QDir::toNativeSeparators(f.path(urls.first()));
+            QCOMPARE(f.edit->text(), path.contains(QLatin1Char(' ')) ? '"' + path + '"' : path);
+            QCOMPARE(f.edit->FileName(), path);
+            QCOMPARE(action, Qt::CopyAction);
+            QCOMPARE(QApplication::focusWidget(), f.edit);
+            // The next browse starts at the dropped file, as after a browse that picked it.
+            f.edit->browse();
+            QCOMPARE(f.edit->opened.last().directory, QFileInfo(f.path(urls.first())).absolutePath());
+            QCOMPARE(f.edit->opened.last().presetFile, f.path(urls.first()));
+            break;
+        }
+        case Refused:
+            QCOMPARE(f.edit->text(), QStringLiteral("typed"));
+            QCOMPARE(QApplication::focusWidget(), f.other);
+            break;
+        case AsLineEdit:
+            drag(&plain);
+            QVERIFY(plain.text() != QStringLiteral("typed"));
+            QCOMPARE(f.edit->text(), plain.text());
+            break;
+        }
     }
 
     void theRealDialogTakesAFileThatDoesNotExist()

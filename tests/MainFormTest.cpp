@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -90,6 +91,26 @@ struct Transfer {
             .arg(donorText, targetText);
     }
 };
+
+// Whether the picture's opaque pixels stand somewhere in the image exactly as they are. A
+// picture enlarged for a denser display would have its edges blended and not match.
+bool showsPicture(const QImage &image, const QImage &picture)
+{
+    for (int top = 0; top + picture.height() <= image.height(); ++top) {
+        for (int left = 0; left + picture.width() <= image.width(); ++left) {
+            bool same = true;
+            for (int y = 0; same && y < picture.height(); ++y) {
+                for (int x = 0; same && x < picture.width(); ++x) {
+                    const QRgb pixel = picture.pixel(x, y);
+                    same = qAlpha(pixel) != 255 || image.pixel(left + x, top + y) == pixel;
+                }
+            }
+            if (same)
+                return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
@@ -272,6 +293,37 @@ private slots:
         for (const QAction *item : form.findChildren<QAction *>()) {
             QVERIFY(item->shortcut().isEmpty());
             QVERIFY(!item->text().contains(QLatin1Char('&')));
+        }
+    }
+
+    // The scale is 1, or that of QT_SCALE_FACTOR where the test runs under one. The window
+    // keeps its size in logical pixels, and the toolbar and the browse buttons draw the
+    // pictures drawn for the display's density, never small ones enlarged.
+    void thePicturesAreDrawnForTheDisplaysScale()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+        const int scale = qMax(1, qEnvironmentVariableIntValue("QT_SCALE_FACTOR"));
+        QCOMPARE(form.devicePixelRatio(), qreal(scale));
+        QCOMPARE(form.centralWidget()->size(), QSize(537, 247));
+
+        const QList<QPair<QString, const char *>> buttons{{QStringLiteral("BtnSave"), "copy"},
+                                                        {QStringLiteral("InformationBtn"), "information"},
+                                                        {QStringLiteral("ExitBtn"), "exit"}};
+        QList<QPair<QToolButton *, const char *>> drawn;
+        for (const auto &[name, picture] : buttons)
+            drawn.append({part<QToolButton>(form, name), picture});
+        for (const TFilenameEdit *field : {editIn(form), editOut(form)})
+            drawn.append({field->browseButton(), "folder"});
+        for (const auto &[button, picture] : drawn) {
+            const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+            const QImage expected = QImage(QStringLiteral(":/pictures/%1%2.png").arg(QLatin1String(picture), suffix))
+                                        .convertToFormat(QImage::Format_ARGB32);
+            QVERIFY2(!expected.isNull(), picture);
+            QCOMPARE(expected.size(), QSize(16, 16) * scale);
+            const QImage shown = button->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(shown.size(), button->size() * scale);
+            QVERIFY2(showsPicture(shown, expected), picture);
         }
     }
 

@@ -31,7 +31,15 @@ lumo_add_widget_test(TProgressBarTest)
 lumo_add_widget_test(FilenameEditTest)
 lumo_add_widget_test(QtOperatorDialogsTest)
 lumo_add_widget_test(LumoApplicationTest)
+lumo_add_widget_test(QtTranslationsTest)
 lumo_add_widget_test(MainFormTest)
+# The same window on a display of twice the density: its layout in logical pixels and its
+# pictures, drawn for that density.
+add_test(NAME MainFormTestAtTwiceTheDensity
+  COMMAND MainFormTest theClientAreaIsFixedBelowTheMenuBar everyControlHasItsPlace
+          thePicturesAreDrawnForTheDisplaysScale)
+set_tests_properties(MainFormTestAtTwiceTheDensity PROPERTIES TIMEOUT 120 LABELS ui
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2")
 
 # The window loads and saves lumo.ini beside the program file, so this test runs from a
 # folder of its own, apart from MainFormTest's, under a Cyrillic name that the settings path

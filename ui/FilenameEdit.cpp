@@ -4,13 +4,19 @@
 #include "ImageList.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QStyle>
 #include <QToolButton>
+#include <QUrl>
 
 #include <algorithm>
+#include <optional>
 
 const QString TFilenameEdit::Filter = QStringLiteral("Файои прошивок (*.bin)|*.bin|Всi файли (*.*)|*.*");
 
@@ -50,6 +56,36 @@ int pickedType(const QStringList &filters, const QString &selected)
             return static_cast<int>(i);
     }
     return 0;
+}
+
+// The one local file, not a folder, that a drag carries, if it carries exactly that. A file
+// manager offers it as a copy too; one that may only be moved is refused, because the source
+// would remove the file once the drop is done.
+std::optional<QFileInfo> droppedFile(const QDropEvent &event)
+{
+    const QList<QUrl> urls = event.mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile() || !(event.possibleActions() & Qt::CopyAction))
+        return std::nullopt;
+    const QFileInfo file(urls.first().toLocalFile());
+    if (file.isDir())
+        return std::nullopt;
+    return file;
+}
+
+// The file stays where it is, whatever the source proposed.
+void acceptAsCopy(QDropEvent &event)
+{
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+}
+
+// Accepts a drag of one file; the rest gets the cursor that tells the operator no drop is taken.
+void acceptFileDrag(QDragMoveEvent *event)
+{
+    if (droppedFile(*event))
+        acceptAsCopy(*event);
+    else
+        event->ignore();
 }
 
 } // namespace
@@ -93,7 +129,11 @@ void TFilenameEdit::browse()
     const QStringList files = dialog.selectedFiles();
     if (!picked || files.isEmpty())
         return;
-    const QFileInfo file(files.first());
+    takeFile(QFileInfo(files.first()));
+}
+
+void TFilenameEdit::takeFile(const QFileInfo &file)
+{
     startFolder_ = file.absolutePath();
     presetName_ = file.fileName();
     const QString path = QDir::toNativeSeparators(file.absoluteFilePath());
@@ -138,4 +178,39 @@ void TFilenameEdit::placeButton()
 {
     const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
     button_->setGeometry(width() - frame - browseButtonWidth, frame, browseButtonWidth, height() - 2 * frame);
+}
+
+void TFilenameEdit::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!event->mimeData()->hasUrls()) {
+        QLineEdit::dragEnterEvent(event);
+        return;
+    }
+    acceptFileDrag(event);
+}
+
+void TFilenameEdit::dragMoveEvent(QDragMoveEvent *event)
+{
+    // A file is taken whole, wherever it is let go, so the text cursor does not follow it.
+    if (!event->mimeData()->hasUrls()) {
+        QLineEdit::dragMoveEvent(event);
+        return;
+    }
+    acceptFileDrag(event);
+}
+
+void TFilenameEdit::dropEvent(QDropEvent *event)
+{
+    if (!event->mimeData()->hasUrls()) {
+        QLineEdit::dropEvent(event);
+        return;
+    }
+    const std::optional<QFileInfo> file = droppedFile(*event);
+    if (!file) {
+        event->ignore();
+        return;
+    }
+    acceptAsCopy(*event);
+    takeFile(*file);
+    setFocus();
 }

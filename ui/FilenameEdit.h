@@ -3,11 +3,13 @@
 #include <QLineEdit>
 
 class QFileDialog;
+class QFileInfo;
 class QToolButton;
 
 // A file-name field: a line edit with a browse button at its right end. The button, or
 // Insert pressed without Shift, Ctrl or Alt, opens a file dialog; the file picked there
-// becomes the text, in double quotes when its path holds a blank.
+// becomes the text, in double quotes when its path holds a blank. One file dropped onto the
+// field from a file manager becomes the text in the same way.
 class TFilenameEdit : public QLineEdit {
     Q_OBJECT
 
@@ -35,9 +37,14 @@ protected:
 
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void takeStartFrom(const QString &path);
+    // The file becomes the text, and the next browse starts at it.
+    void takeFile(const QFileInfo &file);
     void placeButton();
 
     QToolButton *button_;

@@ -3,7 +3,9 @@
 #include <QImage>
 #include <QString>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 // The resources are compiled into a static library, whose object the linker would drop
 // without a reference to it; naming the initialiser here keeps them in every program.
@@ -20,16 +22,25 @@ namespace ImageList1 {
 
 namespace {
 
-QPixmap coloured(int index)
+bool isScale(int scale)
 {
-    static const std::array<const char *, Count / 2> files = {
-        ":/pictures/save.png",
-        ":/pictures/exit.png",
-        ":/pictures/information.png",
-        ":/pictures/copy.png",
-    };
+    return std::find(std::begin(Scales), std::end(Scales), scale) != std::end(Scales);
+}
+
+// A picture of the resources at the given scale, in Qt's naming: "name.png", "name@2x.png".
+QPixmap resource(const char *name, int scale)
+{
     loadResources();
-    return QPixmap(QString::fromLatin1(files[std::size_t(index / 2)]));
+    const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+    QPixmap pixmap(QStringLiteral(":/pictures/%1%2.png").arg(QLatin1String(name), suffix));
+    pixmap.setDevicePixelRatio(scale);
+    return pixmap;
+}
+
+QPixmap coloured(int index, int scale)
+{
+    static const std::array<const char *, Count / 2> names = {"save", "exit", "information", "copy"};
+    return resource(names[std::size_t(index / 2)], scale);
 }
 
 // Keeps the mask and turns each colour into a light grey of its brightness, the way a
@@ -49,13 +60,13 @@ QPixmap greyed(const QPixmap &source)
 
 } // namespace
 
-QPixmap picture(int index)
+QPixmap picture(int index, int scale)
 {
     // Like an image list asked for a picture it does not hold, an index out of range
     // gives nothing to draw.
-    if (index < 0 || index >= Count)
+    if (index < 0 || index >= Count || !isScale(scale))
         return {};
-    const QPixmap source = coloured(index);
+    const QPixmap source = coloured(index, scale);
     return index % 2 == 0 ? source : greyed(source);
 }
 
@@ -64,22 +75,27 @@ QIcon icon(int colouredIndex)
     if (colouredIndex < 0 || colouredIndex >= Count || colouredIndex % 2 != 0)
         return {};
     QIcon result;
-    result.addPixmap(picture(colouredIndex), QIcon::Normal);
-    result.addPixmap(picture(colouredIndex + 1), QIcon::Disabled);
+    for (int scale : Scales) {
+        result.addPixmap(picture(colouredIndex, scale), QIcon::Normal);
+        result.addPixmap(picture(colouredIndex + 1, scale), QIcon::Disabled);
+    }
     return result;
 }
 
 QIcon folderIcon()
 {
-    loadResources();
-    return QIcon(QStringLiteral(":/pictures/folder.png"));
+    QIcon result;
+    for (int scale : Scales)
+        result.addPixmap(resource("folder", scale));
+    return result;
 }
 
 QIcon programIcon()
 {
     loadResources();
     QIcon result;
-    for (int size : {16, 32, 48})
+    // 16, 32 and 48 pixels at the usual density, and twice as many where the display has twice.
+    for (int size : {16, 32, 48, 64, 96})
         result.addFile(QStringLiteral(":/pictures/lumo-%1.png").arg(size), QSize(size, size));
     return result;
 }

@@ -1,11 +1,16 @@
 #include "About.h"
 #include "LumoApplication.h"
 #include "MainForm.h"
+#include "QtTranslations.h"
+
+#include <QLocale>
 
 int main(int argc, char *argv[])
 {
     LumoApplication application(argc, argv);
     registerFontSubstitutes();
+    // Where Qt has no translation for the operator's language, its texts stay English.
+    installQtTranslations(QLocale::system());
 
     TForm1 Form1;
     // Created hidden, once, and shown by every About command until the program ends.

@@ -17,3 +17,9 @@ struct PixelArt {
 // Throws std::invalid_argument when the rows are ragged or use a character missing from
 // the palette, so a typo in a drawing stops the generator instead of leaving a hole.
 QImage renderPixelArt(const PixelArt &art);
+
+// The picture at twice its size for displays of twice the density, drawn the way pixel art
+// is enlarged (Scale2x): every pixel becomes four, and where two neighbours of the same colour
+// meet at a corner of the pixel, that corner takes their colour. Straight edges stay as they
+// are and diagonals become steps of one pixel instead of two, with no blended colours.
+QImage doublePixelArt(const QImage &picture);

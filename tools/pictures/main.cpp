@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -36,13 +37,19 @@ int main(int argc, char *argv[])
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     try {
-        save(renderPixelArt(savePicture()), folder, "save.png");
-        save(renderPixelArt(exitPicture()), folder, "exit.png");
-        save(renderPixelArt(informationPicture()), folder, "information.png");
-        save(renderPixelArt(copyPicture()), folder, "copy.png");
-        save(renderPixelArt(folderPicture()), folder, "folder.png");
-        save(renderPixelArt(okPicture()), folder, "ok.png");
-        for (int size : {16, 32, 48})
+        const std::pair<const char *, PixelArt> smallPictures[] = {
+            {"save", savePicture()},     {"exit", exitPicture()},     {"information", informationPicture()},
+            {"copy", copyPicture()},     {"folder", folderPicture()}, {"ok", okPicture()},
+        };
+        for (const auto &[name, art] : smallPictures) {
+            const QImage picture = renderPixelArt(art);
+            save(picture, folder, QStringLiteral("%1.png").arg(QLatin1String(name)));
+            // Qt's own name for the same picture at twice the density.
+            save(doublePixelArt(picture), folder, QStringLiteral("%1@2x.png").arg(QLatin1String(name)));
+        }
+        // The title bar, the task switcher and the desktop ask for 16, 32 and 48 pixels, and
+        // for twice as many at twice the density; 32 serves both.
+        for (int size : {16, 32, 48, 64, 96})
             save(drawProgramIcon(size), folder, QStringLiteral("lumo-%1.png").arg(size));
         save(drawAboutPicture(), folder, "about.jpg", 85);
     } catch (const std::exception &error) {
