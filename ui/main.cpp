@@ -1,9 +1,11 @@
 #include "About.h"
+#include "FileSizeSignal.h"
 #include "LumoApplication.h"
 #include "MainForm.h"
 
 int main(int argc, char *argv[])
 {
+    lumo::ignoreFileSizeSignal();
     LumoApplication application(argc, argv);
     registerFontSubstitutes();
 
