@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace lumo {
 
@@ -24,5 +25,9 @@ bool copyFileOver(const std::string &source, const std::string &destination);
 
 // The full path of the running program file.
 std::string programPath();
+
+// The characters that may end the folder part of a path: "/" on POSIX; the backslash, "/" and
+// the drive's ":" on Windows.
+std::string_view pathSeparators();
 
 } // namespace lumo

@@ -149,4 +149,9 @@ std::string programPath()
 #endif
 }
 
+std::string_view pathSeparators()
+{
+    return "/";
+}
+
 } // namespace lumo

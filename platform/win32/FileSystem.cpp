@@ -109,4 +109,9 @@ std::string programPath()
     }
 }
 
+std::string_view pathSeparators()
+{
+    return "\\/:";
+}
+
 } // namespace lumo
