@@ -7,3 +7,4 @@ target_include_directories(lumo_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/
 
 lumo_add_test(BinaryFileTest LABEL core SOURCES BinaryFileTest.cpp LIBS lumo_platform lumo_test_support)
 lumo_add_test(FileSystemTest LABEL core SOURCES FileSystemTest.cpp LIBS lumo_platform lumo_test_support)
+lumo_add_test(FileLockTest LABEL core SOURCES FileLockTest.cpp LIBS lumo_platform lumo_test_support)
