@@ -12,16 +12,14 @@
 #ifndef _WIN32
 #include "ChildProcess.h"
 #include "FileSizeSignal.h"
+#include "RandomKills.h"
 
-#include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <iostream>
 #include <map>
-#include <random>
+#include <stdexcept>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #endif
 
@@ -31,15 +29,6 @@ using namespace lumo::test;
 namespace {
 
 constexpr std::size_t imageSize = 300 * 1024 + 7; // not a whole number of copy chunks
-
-// The names in a folder, to show that no temporary file was left behind.
-std::set<std::string> namesIn(const std::string &folder)
-{
-    std::set<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 } // namespace
 
@@ -401,8 +390,8 @@ TEST(FileSystemTest, CopyFileOverFailsWhenTheCopyDoesNotFitOnTheDiskAndKeepsTheP
     EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"image.bin", "image.bin.bak"}));
 }
 
-// A kill at a random moment of the copy, about a hundred times: the backup's name always
-// holds the previous backup or the whole copy, never a part of either.
+// A kill at a random moment of the copy, a hundred times: the backup's name always holds
+// the previous backup or the whole copy, never a part of either.
 TEST(FileSystemTest, AKillAtAnyMomentLeavesThePreviousBackupOrTheWholeCopy)
 {
     const TempFolder folder;
@@ -410,54 +399,30 @@ TEST(FileSystemTest, AKillAtAnyMomentLeavesThePreviousBackupOrTheWholeCopy)
     const auto previous = patternBytes(imageSize / 2, 2);
     const std::string targetPath = folder.write("target.bin", target);
     const std::string backup = folder.file("target.bin.bak");
+    const auto putPrevious = [&] { folder.write("target.bin.bak", previous); };
+    const auto copy = [&] {
+        if (!copyFileOver(targetPath, backup))
+            throw std::runtime_error("the copy failed");
+    };
 
-    // The delays spread over a little more than one copy takes here (the median of a few),
-    // so that the kills land before, during and after its rename.
-    std::vector<long long> times;
-    for (int run = 0; run < 5; ++run) {
-        folder.write("target.bin.bak", previous);
-        const auto start = std::chrono::steady_clock::now();
-        ASSERT_TRUE(copyFileOver(targetPath, backup));
-        times.push_back(std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::ranges::sort(times);
-    const std::chrono::microseconds copyTime(times[times.size() / 2]);
-    std::mt19937 random(20261211);
-    std::uniform_int_distribution<long long> delay(0, copyTime.count() * 6 / 5);
-
+    // The delays spread over a little more than one copy takes here, so that the kills
+    // land before, during and after its rename.
+    const std::chrono::microseconds copyTime = medianDuration(putPrevious, copy);
     int keptPrevious = 0;
     int copiedWhole = 0;
-    int endedFirst = 0;
     int temporariesLeft = 0;
     constexpr int kills = 100;
-    for (int round = 0; round < kills; ++round) {
-        folder.write("target.bin.bak", previous);
-        ChildProcess child([&](ChildProcess &self) {
-            self.notifyParent();
-            return yesNo(copyFileOver(targetPath, backup));
-        });
-        ASSERT_TRUE(child.awaitChild());
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        const ChildOutcome outcome = child.kill();
-        if (outcome.exitCode == 0)
-            ++endedFirst;
-        else
-            ASSERT_EQ(outcome.exitCode, 128 + SIGKILL) << outcome.report;
-
+    const int endedFirst = killAtRandomMoments(kills, 20261211, copyTime * 6 / 5, putPrevious, copy, [&](int round) {
         const auto left = readBytes(backup);
         if (left == previous)
             ++keptPrevious;
         else if (left == target)
             ++copiedWhole;
         else
-            FAIL() << "round " << round << ": the backup holds " << left.size() << " bytes of neither file";
+            ADD_FAILURE() << "round " << round << ": the backup holds " << left.size() << " bytes of neither file";
         // A kill may leave its temporary file behind; the next copy must not depend on it.
-        for (const std::string &name : namesIn(folder.path()))
-            if (name != "target.bin" && name != "target.bin.bak") {
-                ++temporariesLeft;
-                std::filesystem::remove(folder.file(name));
-            }
-    }
+        temporariesLeft += removeAllBut(folder.path(), {"target.bin", "target.bin.bak"});
+    });
     std::cout << "copy of " << imageSize << " bytes takes " << copyTime.count() << " us; of " << kills
               << " kills, " << keptPrevious << " left the previous backup (before the rename), " << copiedWhole
               << " the whole copy (" << endedFirst << " of them after the copy had returned); " << temporariesLeft

@@ -23,17 +23,11 @@
 namespace lumo {
 namespace {
 
+using test::namesIn;
 using test::readText;
 using test::TempFolder;
 using test::writeText;
 
-std::set<std::string> namesIn(const std::string &folder)
-{
-    std::set<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 TEST(IniFileIoTest, ReadsEveryByteOrNothing)
 {

@@ -11,23 +11,20 @@
 
 #ifndef _WIN32
 #include "ChildProcess.h"
+#include "RandomKills.h"
 
-#include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <iostream>
-#include <random>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
-#include <vector>
 #endif
 
 namespace lumo {
 namespace {
 
+using test::namesIn;
 using test::readText;
 using test::TempFolder;
 using test::writeText;
@@ -160,13 +157,6 @@ TEST(StoredSettingsTest, AFileEditedTheWindowsWayIsReadAndKeptOnSaving)
 using test::ChildProcess;
 using test::ChildUser;
 
-std::set<std::string> namesIn(const std::string &folder)
-{
-    std::set<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 // What a save did: the error's message, or "saved".
 std::string saveReporting(const std::string &path, const StoredSettings &settings)
@@ -291,8 +281,8 @@ TEST(StoredSettingsTest, ADeviceFifoSocketOrFolderAsTheFileGivesDefaultsAndCanno
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
-// A kill at a random moment of a save, about a hundred times: the file always holds the
-// old text or the new one, whole.
+// A kill at a random moment of a save, a hundred times: the file always holds the old
+// text or the new one, whole.
 TEST(StoredSettingsTest, AKillAtAnyMomentOfASaveLeavesTheOldFileOrTheNewOneWhole)
 {
     TempFolder folder;
@@ -306,54 +296,27 @@ TEST(StoredSettingsTest, AKillAtAnyMomentOfASaveLeavesTheOldFileOrTheNewOneWhole
     writeText(path, "[Other]\r\nKey=kept\r\n");
     saveSettings(path, before);
     const std::string oldText = readText(path);
-    // The delays spread over a little more than one save takes here (the median of a few).
-    std::vector<long long> times;
-    for (int run = 0; run < 5; ++run) {
-        writeText(path, oldText);
-        const auto start = std::chrono::steady_clock::now();
-        saveSettings(path, after);
-        times.push_back(std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::ranges::sort(times);
-    const std::chrono::microseconds saveTime(times[times.size() / 2]);
+    const auto putOld = [&] { writeText(path, oldText); };
+    const auto save = [&] { saveSettings(path, after); };
+    // The delays spread over a little more than one save takes here.
+    const std::chrono::microseconds saveTime = test::medianDuration(putOld, save);
     const std::string newText = readText(path);
     ASSERT_NE(oldText, newText);
 
-    std::mt19937 random(20261212);
-    std::uniform_int_distribution<long long> delay(0, saveTime.count() * 6 / 5);
     int keptOld = 0;
     int wroteNew = 0;
-    int endedFirst = 0;
     int temporariesLeft = 0;
     constexpr int kills = 100;
-    for (int round = 0; round < kills; ++round) {
-        writeText(path, oldText);
-        ChildProcess child([&](ChildProcess &self) {
-            self.notifyParent();
-            saveSettings(path, after);
-            return std::string("saved");
-        });
-        ASSERT_TRUE(child.awaitChild());
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        const test::ChildOutcome outcome = child.kill();
-        if (outcome.exitCode == 0)
-            ++endedFirst;
-        else
-            ASSERT_EQ(outcome.exitCode, 128 + SIGKILL) << outcome.report;
-
+    const int endedFirst = test::killAtRandomMoments(kills, 20261212, saveTime * 6 / 5, putOld, save, [&](int round) {
         const std::string text = readText(path);
         if (text == oldText)
             ++keptOld;
         else if (text == newText)
             ++wroteNew;
         else
-            FAIL() << "round " << round << ": the file holds " << text.size() << " bytes of neither text";
-        for (const std::string &name : namesIn(folder.path()))
-            if (name != "lumo.ini" && name != "lumo.ini.lock") {
-                ++temporariesLeft;
-                std::filesystem::remove(folder.file(name));
-            }
-    }
+            ADD_FAILURE() << "round " << round << ": the file holds " << text.size() << " bytes of neither text";
+        temporariesLeft += test::removeAllBut(folder.path(), {"lumo.ini", "lumo.ini.lock"});
+    });
     std::cout << "a save takes " << saveTime.count() << " us; of " << kills << " kills, " << keptOld
               << " left the old file (before the rename), " << wroteNew << " the new one (" << endedFirst
               << " of them after the save had returned); " << temporariesLeft << " temporary files left behind\n";

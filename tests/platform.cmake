@@ -1,6 +1,7 @@
 # Tests of the platform layer, and the helpers that tests of every area may share.
 add_library(lumo_test_support STATIC
   support/ChildProcess.cpp support/ChildProcess.h
+  support/RandomKills.cpp support/RandomKills.h
   support/TempFolder.cpp support/TempFolder.h
   support/ImageFiles.h)
 target_include_directories(lumo_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/support)

@@ -47,8 +47,9 @@ bool copyContents(int from, ReplacementFile &to)
     }
 }
 
-// What stands at the backup's name is replaced as a name, never written into, so a rename
-// would replace it quietly even where Windows refuses: the refusals are checked first.
+// What stands at the backup's name is replaced as a name, never written into. A rename
+// would replace a read-only or busy file quietly, where a copy over it is refused, so
+// those refusals are checked first.
 // - Nothing there, or a link (to anything, or dangling): it may be replaced; what a link
 //   leads to stays as it is.
 // - A regular file: only one that this process may write, and that no other open holds

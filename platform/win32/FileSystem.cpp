@@ -28,9 +28,9 @@ bool copyContents(const Handle &from, ReplacementFile &to)
     }
 }
 
-// What stands at the backup's name is replaced as a name, never written into, so a rename
-// would replace it quietly where a copy over it would be refused: the refusals are
-// checked first.
+// What stands at the backup's name is replaced as a name, never written into. The rename
+// itself refuses most of what a copy over it would refuse, but not a file that another
+// program holds with delete sharing, so the refusals are checked before the copy is made.
 // - Nothing there, or a link: it may be replaced; what a link leads to stays as it is.
 // - A file: only one that is not read-only and that no other handle holds open, in this
 //   program or another; the check opens it unshared, which also refuses the source itself.
