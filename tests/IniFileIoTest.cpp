@@ -18,6 +18,7 @@
 #include <iostream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #endif
 
 namespace lumo {
@@ -179,6 +180,9 @@ TEST(IniFileIoTest, TwoProcessesUpdatingAtOnceKeepEachOthersSectionsAndReadersSe
                     document.setValue(section, "Count", std::to_string(count + 1));
                 });
                 ++updates;
+                // A copy of the program saves at a close, not back to back: the pause lets
+                // the other writer in between.
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
             return std::to_string(updates);
         };

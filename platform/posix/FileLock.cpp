@@ -9,7 +9,7 @@
 namespace lumo {
 namespace {
 
-constexpr std::chrono::milliseconds pollInterval{10};
+constexpr std::chrono::milliseconds pollInterval{5};
 
 } // namespace
 
