@@ -1,63 +1,39 @@
 #include "IniFileIo.h"
 
+#include "FileLock.h"
 #include "FileSystem.h"
 #include "IniFileError.h"
-
-#include <array>
-#include <filesystem>
-#include <fstream>
-#include <string_view>
+#include "WholeFile.h"
 
 namespace lumo {
 
-namespace {
-
-// Paths are UTF-8; on Windows the streams need them converted, which a path made from
-// char8_t does.
-std::filesystem::path streamPath(const std::string &path)
-{
-    return std::filesystem::path(
-        std::u8string_view(reinterpret_cast<const char8_t *>(path.data()), path.size()));
-}
-
-bool writeWhole(const std::string &path, const std::string &text)
-{
-    std::ofstream out(streamPath(path), std::ios::binary | std::ios::trunc);
-    if (!out.is_open())
-        return false;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
-}
-
-} // namespace
-
 std::optional<std::string> readIniFile(const std::string &path)
 {
-    std::ifstream in(streamPath(path), std::ios::binary);
-    if (!in.is_open())
-        return std::nullopt;
-    // read() turns a failed read, such as of a folder, into badbit instead of throwing.
-    std::string text;
-    std::array<char, 4096> buffer;
-    do {
-        in.read(buffer.data(), buffer.size());
-        text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
-    } while (in);
-    if (in.bad())
-        return std::nullopt;
-    return text;
+    return readWholeFile(path, iniFileMaxBytes);
 }
 
-void replaceIniFile(const std::string &path, const std::string &previousText, const std::string &text)
+void replaceIniFile(const std::string &path, const std::string &text)
 {
-    if (writeWhole(path, text))
-        return;
-    // The old content fits where the new one did not, as the truncation freed its space.
-    // Whether it went back or not, the error below tells the operator that the save failed.
-    if (isExistingFile(path))
-        writeWhole(path, previousText);
-    throw IniFileError(fullPath(path));
+    if (!replaceWholeFile(path, text))
+        throw IniFileError(fullPath(path));
+}
+
+void updateIniFile(const std::string &path, const std::function<void(IniDocument &)> &change)
+{
+    // Checked before the lock file is made beside it: nothing is created next to a device,
+    // a FIFO or a folder at the name, nor next to a file that may not be written anyway.
+    if (!mayReplaceFile(path))
+        throw IniFileError(fullPath(path));
+    const std::optional<FileLock> lock = FileLock::acquire(path + ".lock", iniFileLockWait);
+    if (!lock)
+        throw IniFileError(fullPath(path));
+
+    const std::optional<std::string> previousText = readIniFile(path);
+    if (!previousText && isExistingFile(path))
+        throw IniFileError(fullPath(path));
+    IniDocument document(previousText.value_or(""));
+    change(document);
+    replaceIniFile(path, document.text());
 }
 
 } // namespace lumo

@@ -1,8 +1,6 @@
 #include "StoredSettings.h"
 
-#include "FileSystem.h"
 #include "IniDocument.h"
-#include "IniFileError.h"
 #include "IniFileIo.h"
 
 #include <algorithm>
@@ -51,18 +49,12 @@ StoredSettings loadSettings(const std::string &path)
 
 void saveSettings(const std::string &path, const StoredSettings &settings)
 {
-    const std::optional<std::string> previousText = readIniFile(path);
-    // A file that is there but cannot be read would lose what else it holds if written
-    // over blind.
-    if (!previousText && isExistingFile(path))
-        throw IniFileError(fullPath(path));
-
-    IniDocument document(previousText.value_or(""));
-    document.setValue(section, "FileIn", settings.fileIn);
-    document.setValue(section, "FileOut", settings.fileOut);
-    for (std::size_t i = 0; i < settings.checked.size(); ++i)
-        document.setValue(section, buttonKey(i), settings.checked[i] ? "1" : "0");
-    replaceIniFile(path, previousText.value_or(""), document.text());
+    updateIniFile(path, [&](IniDocument &document) {
+        document.setValue(section, "FileIn", settings.fileIn);
+        document.setValue(section, "FileOut", settings.fileOut);
+        for (std::size_t i = 0; i < settings.checked.size(); ++i)
+            document.setValue(section, buttonKey(i), settings.checked[i] ? "1" : "0");
+    });
 }
 
 } // namespace lumo

@@ -27,7 +27,8 @@ inline constexpr std::size_t storedTextMaxCharacters = 2047;
 StoredSettings loadSettings(const std::string &path);
 
 // Writes all eighteen keys in the order FileIn, FileOut, RB1 .. RB16, the buttons as "1"
-// or "0", keeping whatever else the file holds; creates the file when it is missing.
+// or "0", keeping whatever else the file holds; creates the file when it is missing. All
+// of them reach the file together or none does (updateIniFile).
 // Throws IniFileError: "Unable to write to <full path>".
 void saveSettings(const std::string &path, const StoredSettings &settings);
 

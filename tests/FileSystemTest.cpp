@@ -1,15 +1,27 @@
 #include "BinaryFile.h"
-#include "ChildProcess.h"
 #include "FileSystem.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include "ChildProcess.h"
+#include "FileSizeSignal.h"
+#include "RandomKills.h"
+
+#include <chrono>
+#include <iostream>
+#include <map>
+#include <stdexcept>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace lumo;
 using namespace lumo::test;
@@ -17,6 +29,104 @@ using namespace lumo::test;
 namespace {
 
 constexpr std::size_t imageSize = 300 * 1024 + 7; // not a whole number of copy chunks
+
+} // namespace
+
+TEST(FileSystemTest, CopyFileOverReplacesTheDestinationAndLeavesTheSourceAsItWas)
+{
+    const TempFolder folder;
+    const auto source = patternBytes(imageSize, 1);
+    const std::string sourcePath = folder.write("image.bin", source);
+    struct Case {
+        const char *what;
+        std::vector<std::uint8_t> before; // empty: no destination yet
+    };
+    const Case cases[] = {
+        {"new destination", {}},
+        {"longer destination", patternBytes(imageSize * 2, 2)},
+        {"shorter destination", patternBytes(100, 3)},
+    };
+    for (const Case &row : cases) {
+        SCOPED_TRACE(row.what);
+        const std::string destination = folder.file("image.bin.bak");
+        std::filesystem::remove(destination);
+        if (!row.before.empty())
+            folder.write("image.bin.bak", row.before);
+        EXPECT_TRUE(copyFileOver(sourcePath, destination));
+        EXPECT_EQ(readBytes(destination), source);
+        EXPECT_EQ(readBytes(sourcePath), source);
+        EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"image.bin", "image.bin.bak"}));
+    }
+    const std::string empty = folder.write("empty.bin", {});
+    EXPECT_TRUE(copyFileOver(empty, folder.file("image.bin.bak")));
+    EXPECT_TRUE(readBytes(folder.file("image.bin.bak")).empty());
+}
+
+TEST(FileSystemTest, CopyFileOverFailsWithoutHarmWhenEitherSideCannotBeUsed)
+{
+    const TempFolder folder;
+    const auto source = patternBytes(imageSize, 1);
+    const auto previous = patternBytes(5000, 2);
+    const std::string sourcePath = folder.write("image.bin", source);
+    const std::string destination = folder.file("image.bin.bak");
+    std::filesystem::create_directory(folder.file("sub"));
+    struct Case {
+        const char *what;
+        std::string from;
+        std::string to;
+    };
+    const Case cases[] = {
+        {"missing source", folder.file("missing.bin"), destination},
+        {"source is a folder", folder.path(), destination},
+        {"destination is a folder", sourcePath, folder.file("sub")},
+        {"destination in a missing folder", sourcePath, folder.file("missing/image.bin.bak")},
+        {"source over itself", sourcePath, sourcePath},
+    };
+    for (const Case &row : cases) {
+        SCOPED_TRACE(row.what);
+        folder.write("image.bin.bak", previous);
+        EXPECT_FALSE(copyFileOver(row.from, row.to));
+        EXPECT_EQ(readBytes(sourcePath), source);
+        EXPECT_EQ(readBytes(destination), previous);
+        EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"image.bin", "image.bin.bak", "sub"}));
+    }
+}
+
+TEST(FileSystemTest, CopyFileOverFailsWhileEitherFileIsHeldOpenExclusively)
+{
+    const TempFolder folder;
+    const auto source = patternBytes(imageSize, 1);
+    const auto previous = patternBytes(5000, 2);
+    const std::string sourcePath = folder.write("image.bin", source);
+    const std::string destination = folder.write("image.bin.bak", previous);
+
+    {
+        const BinaryFile held = BinaryFile::open(sourcePath, FileAccess::ReadWrite, FileShare::Exclusive);
+        EXPECT_FALSE(copyFileOver(sourcePath, destination)) << "source held";
+    }
+    {
+        const BinaryFile held = BinaryFile::open(destination, FileAccess::ReadOnly, FileShare::SharedReadWrite);
+        EXPECT_FALSE(copyFileOver(sourcePath, destination)) << "destination in use";
+        EXPECT_EQ(readBytes(destination), previous);
+    }
+    {
+        const BinaryFile reader = BinaryFile::open(sourcePath, FileAccess::ReadOnly, FileShare::SharedReadWrite);
+        EXPECT_TRUE(copyFileOver(sourcePath, destination)) << "a shared reader does not stop the copy";
+        EXPECT_EQ(readBytes(destination), source);
+    }
+}
+
+TEST(FileSystemTest, ProgramPathNamesTheRunningTestProgram)
+{
+    const std::filesystem::path program = programPath();
+    EXPECT_TRUE(program.is_absolute()) << program;
+    EXPECT_EQ(program.stem(), "FileSystemTest");
+    EXPECT_TRUE(isExistingFile(program.string()));
+}
+
+#ifndef _WIN32
+// Links, FIFOs, permission bits, file size limits and kills: POSIX only.
+namespace {
 
 // Makes a folder the current one for the length of a test.
 class CurrentFolder {
@@ -44,6 +154,36 @@ mode_t permissionsOf(const std::string &path)
 std::string yesNo(bool value)
 {
     return value ? "true" : "false";
+}
+
+// What each entry of a folder is, as text that shows any change: a file's permissions,
+// size and bytes, a link's target, a FIFO, a folder's own entries.
+std::map<std::string, std::string> entriesOf(const std::string &folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+        const std::string path = entry.path().string();
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0)
+            continue;
+        std::string &text = entries[entry.path().filename().string()];
+        if (S_ISLNK(status.st_mode)) {
+            text = "link to " + std::filesystem::read_symlink(path).string();
+        } else if (S_ISREG(status.st_mode)) {
+            const auto bytes = readBytes(path);
+            text = "file " + std::to_string(status.st_mode & 0777) + " of " + std::to_string(bytes.size())
+                + " bytes, " + std::to_string(std::hash<std::string>{}(std::string(bytes.begin(), bytes.end())));
+        } else if (S_ISDIR(status.st_mode)) {
+            text = "folder:";
+            for (const auto &[name, inner] : entriesOf(path))
+                text += " " + name + " (" + inner + ")";
+        } else if (S_ISFIFO(status.st_mode)) {
+            text = "FIFO";
+        } else {
+            text = "other";
+        }
+    }
+    return entries;
 }
 
 } // namespace
@@ -98,35 +238,6 @@ TEST(FileSystemTest, FullPathResolvesAgainstTheCurrentFolderWithoutTouchingTheDi
     EXPECT_FALSE(std::filesystem::exists(base + "/image.bin"));
 }
 
-TEST(FileSystemTest, CopyFileOverReplacesTheDestinationAndLeavesTheSourceAsItWas)
-{
-    const TempFolder folder;
-    const auto source = patternBytes(imageSize, 1);
-    const std::string sourcePath = folder.write("image.bin", source);
-    struct Case {
-        const char *what;
-        std::vector<std::uint8_t> before; // empty: no destination yet
-    };
-    const Case cases[] = {
-        {"new destination", {}},
-        {"longer destination", patternBytes(imageSize * 2, 2)},
-        {"shorter destination", patternBytes(100, 3)},
-    };
-    for (const Case &row : cases) {
-        SCOPED_TRACE(row.what);
-        const std::string destination = folder.file("image.bin.bak");
-        std::filesystem::remove(destination);
-        if (!row.before.empty())
-            folder.write("image.bin.bak", row.before);
-        EXPECT_TRUE(copyFileOver(sourcePath, destination));
-        EXPECT_EQ(readBytes(destination), source);
-        EXPECT_EQ(readBytes(sourcePath), source);
-    }
-    const std::string empty = folder.write("empty.bin", {});
-    EXPECT_TRUE(copyFileOver(empty, folder.file("image.bin.bak")));
-    EXPECT_TRUE(readBytes(folder.file("image.bin.bak")).empty());
-}
-
 TEST(FileSystemTest, CopyFileOverGivesTheCopyTheSourcesPermissions)
 {
     const TempFolder folder;
@@ -146,58 +257,94 @@ TEST(FileSystemTest, CopyFileOverGivesTheCopyTheSourcesPermissions)
     }
 }
 
-TEST(FileSystemTest, CopyFileOverFailsWithoutHarmWhenEitherSideCannotBeUsed)
+// Whatever stands at the backup's name is replaced as a name or refused, and is never
+// written into: no other file changes, whatever the name leads to.
+TEST(FileSystemTest, WhatStandsAtTheBackupsNameIsReplacedAsANameOrRefusedUntouched)
 {
-    const TempFolder folder;
-    const auto source = patternBytes(imageSize, 1);
-    const auto previous = patternBytes(5000, 2);
-    const std::string sourcePath = folder.write("image.bin", source);
-    const std::string destination = folder.file("image.bin.bak");
-    std::filesystem::create_symlink(sourcePath, folder.file("link.bin"));
-    std::filesystem::create_directory(folder.file("sub"));
     struct Case {
         const char *what;
-        std::string from;
-        std::string to;
+        void (*prepare)(const TempFolder &folder, const std::string &backup);
+        bool heldOpen;  // by an exclusive open in this process while the child copies
+        ChildUser user; // Unprivileged where permission bits must apply
+        bool backupMade;
+    };
+    const auto previous = [](const TempFolder &folder, const std::string &) {
+        folder.write("target.bin.bak", patternBytes(5000, 2));
     };
     const Case cases[] = {
-        {"missing source", folder.file("missing.bin"), destination},
-        {"source is a folder", folder.path(), destination},
-        {"destination is a folder", sourcePath, folder.file("sub")},
-        {"destination in a missing folder", sourcePath, folder.file("missing/image.bin.bak")},
-        {"source over itself", sourcePath, sourcePath},
-        {"source over a link to itself", sourcePath, folder.file("link.bin")},
+        {"nothing", [](const TempFolder &, const std::string &) {}, false, ChildUser::Current, true},
+        {"a regular file", previous, false, ChildUser::Current, true},
+        {"a read-only file",
+         [](const TempFolder &folder, const std::string &backup) {
+             folder.write("target.bin.bak", patternBytes(5000, 2));
+             std::filesystem::permissions(backup, std::filesystem::perms(0444));
+         },
+         false, ChildUser::Unprivileged, false},
+        {"a file held open exclusively", previous, true, ChildUser::Current, false},
+        {"a symbolic link to an unrelated file",
+         [](const TempFolder &folder, const std::string &backup) {
+             std::filesystem::create_symlink(folder.file("other.bin"), backup);
+         },
+         false, ChildUser::Current, true},
+        {"a symbolic link to the target itself",
+         [](const TempFolder &, const std::string &backup) { std::filesystem::create_symlink("target.bin", backup); },
+         false, ChildUser::Current, true},
+        {"a dangling symbolic link",
+         [](const TempFolder &folder, const std::string &backup) {
+             std::filesystem::create_symlink(folder.file("gone.bin"), backup);
+         },
+         false, ChildUser::Current, true},
+        {"a hard link to an unrelated file",
+         [](const TempFolder &folder, const std::string &backup) {
+             std::filesystem::create_hard_link(folder.file("other.bin"), backup);
+         },
+         false, ChildUser::Current, true},
+        // The backup would be the target itself: refused like a source copied over itself.
+        {"a hard link to the target itself",
+         [](const TempFolder &folder, const std::string &backup) {
+             std::filesystem::create_hard_link(folder.file("target.bin"), backup);
+         },
+         false, ChildUser::Current, false},
+        {"a folder",
+         [](const TempFolder &folder, const std::string &backup) {
+             std::filesystem::create_directory(backup);
+             folder.write("target.bin.bak/inside.bin", patternBytes(100, 4));
+         },
+         false, ChildUser::Current, false},
+        {"a FIFO", [](const TempFolder &, const std::string &backup) { ASSERT_EQ(::mkfifo(backup.c_str(), 0644), 0); },
+         false, ChildUser::Current, false},
     };
     for (const Case &row : cases) {
         SCOPED_TRACE(row.what);
-        folder.write("image.bin.bak", previous);
-        EXPECT_FALSE(copyFileOver(row.from, row.to));
-        EXPECT_EQ(readBytes(sourcePath), source);
-        EXPECT_EQ(readBytes(destination), previous);
-    }
-}
+        const TempFolder folder;
+        const std::string target = folder.write("target.bin", patternBytes(imageSize, 1));
+        folder.write("other.bin", patternBytes(imageSize, 3));
+        const std::string backup = folder.file("target.bin.bak");
+        row.prepare(folder, backup);
+        const std::map<std::string, std::string> before = entriesOf(folder.path());
+        std::optional<BinaryFile> held;
+        if (row.heldOpen)
+            held = BinaryFile::open(backup, FileAccess::ReadWrite, FileShare::Exclusive);
 
-TEST(FileSystemTest, CopyFileOverFailsWhileEitherFileIsHeldOpenExclusively)
-{
-    const TempFolder folder;
-    const auto source = patternBytes(imageSize, 1);
-    const auto previous = patternBytes(5000, 2);
-    const std::string sourcePath = folder.write("image.bin", source);
-    const std::string destination = folder.write("image.bin.bak", previous);
+        // The alarm ends a copy that waits on the FIFO, instead of the whole test run.
+        const ChildOutcome outcome = runInChild([&] {
+            ::alarm(10);
+            return yesNo(copyFileOver(target, backup));
+        }, row.user);
+        held.reset();
 
-    {
-        const BinaryFile held = BinaryFile::open(sourcePath, FileAccess::ReadWrite, FileShare::Exclusive);
-        EXPECT_FALSE(copyFileOver(sourcePath, destination)) << "source held";
-    }
-    {
-        const BinaryFile held = BinaryFile::open(destination, FileAccess::ReadOnly, FileShare::SharedReadWrite);
-        EXPECT_FALSE(copyFileOver(sourcePath, destination)) << "destination in use";
-        EXPECT_EQ(readBytes(destination), previous);
-    }
-    {
-        const BinaryFile reader = BinaryFile::open(sourcePath, FileAccess::ReadOnly, FileShare::SharedReadWrite);
-        EXPECT_TRUE(copyFileOver(sourcePath, destination)) << "a shared reader does not stop the copy";
-        EXPECT_EQ(readBytes(destination), source);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
+        EXPECT_EQ(outcome.report, yesNo(row.backupMade));
+        std::map<std::string, std::string> expected = before;
+        if (row.backupMade) {
+            expected["target.bin.bak"] = before.at("target.bin");
+            // The backup is a file of its own, a name of nothing else.
+            struct stat status {};
+            ASSERT_EQ(::lstat(backup.c_str(), &status), 0);
+            EXPECT_TRUE(S_ISREG(status.st_mode));
+            EXPECT_EQ(status.st_nlink, 1u);
+        }
+        EXPECT_EQ(entriesOf(folder.path()), expected);
     }
 }
 
@@ -221,27 +368,66 @@ TEST(FileSystemTest, CopyFileOverFailsForADestinationThatMayNotBeWritten)
     EXPECT_FALSE(std::filesystem::exists(folder.file("locked/image.bin.bak")));
 }
 
-TEST(FileSystemTest, CopyFileOverFailsWhenTheCopyDoesNotFitOnTheDisk)
+TEST(FileSystemTest, CopyFileOverFailsWhenTheCopyDoesNotFitOnTheDiskAndKeepsThePreviousBackup)
 {
     const TempFolder folder;
     const std::string source = folder.write("image.bin", patternBytes(imageSize, 1));
+    const auto previous = patternBytes(5000, 2);
+    const std::string backup = folder.write("image.bin.bak", previous);
 
-    // The file size limit stands for a full disk.
+    // The file size limit stands for a full disk. Without the signal ignored, the first
+    // write past it would end the child with SIGXFSZ.
     const ChildOutcome outcome = runInChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
+        ignoreFileSizeSignal();
         const rlimit limit{imageSize / 3, imageSize / 3};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
             return std::string("setrlimit failed");
-        return yesNo(copyFileOver(source, folder.file("image.bin.bak")));
+        return yesNo(copyFileOver(source, backup));
     });
-    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
     EXPECT_EQ(outcome.report, "false");
+    EXPECT_EQ(readBytes(backup), previous);
+    EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"image.bin", "image.bin.bak"}));
 }
 
-TEST(FileSystemTest, ProgramPathNamesTheRunningTestProgram)
+// A kill at a random moment of the copy, a hundred times: the backup's name always holds
+// the previous backup or the whole copy, never a part of either.
+TEST(FileSystemTest, AKillAtAnyMomentLeavesThePreviousBackupOrTheWholeCopy)
 {
-    const std::filesystem::path program = programPath();
-    EXPECT_TRUE(program.is_absolute()) << program;
-    EXPECT_EQ(program.filename(), "FileSystemTest");
-    EXPECT_TRUE(isExistingFile(program.string()));
+    const TempFolder folder;
+    const auto target = patternBytes(imageSize, 1);
+    const auto previous = patternBytes(imageSize / 2, 2);
+    const std::string targetPath = folder.write("target.bin", target);
+    const std::string backup = folder.file("target.bin.bak");
+    const auto putPrevious = [&] { folder.write("target.bin.bak", previous); };
+    const auto copy = [&] {
+        if (!copyFileOver(targetPath, backup))
+            throw std::runtime_error("the copy failed");
+    };
+
+    // The delays spread over a little more than one copy takes here, so that the kills
+    // land before, during and after its rename.
+    const std::chrono::microseconds copyTime = medianDuration(putPrevious, copy);
+    int keptPrevious = 0;
+    int copiedWhole = 0;
+    int temporariesLeft = 0;
+    constexpr int kills = 100;
+    const int endedFirst = killAtRandomMoments(kills, 20261211, copyTime * 6 / 5, putPrevious, copy, [&](int round) {
+        const auto left = readBytes(backup);
+        if (left == previous)
+            ++keptPrevious;
+        else if (left == target)
+            ++copiedWhole;
+        else
+            ADD_FAILURE() << "round " << round << ": the backup holds " << left.size() << " bytes of neither file";
+        // A kill may leave its temporary file behind; the next copy must not depend on it.
+        temporariesLeft += removeAllBut(folder.path(), {"target.bin", "target.bin.bak"});
+    });
+    std::cout << "copy of " << imageSize << " bytes takes " << copyTime.count() << " us; of " << kills
+              << " kills, " << keptPrevious << " left the previous backup (before the rename), " << copiedWhole
+              << " the whole copy (" << endedFirst << " of them after the copy had returned); " << temporariesLeft
+              << " temporary files left behind\n";
+    EXPECT_EQ(readBytes(targetPath), target);
+    EXPECT_GT(keptPrevious, 0) << "no kill landed before the rename";
 }
+#endif

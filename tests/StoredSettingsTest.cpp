@@ -1,21 +1,30 @@
 #include "IniFileError.h"
+#include "IniFileIo.h"
 #include "StoredSettings.h"
-#include "ChildProcess.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <set>
 #include <string>
-#include <vector>
+
+#ifndef _WIN32
+#include "ChildProcess.h"
+#include "RandomKills.h"
+
+#include <chrono>
+#include <iostream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+#endif
 
 namespace lumo {
 namespace {
 
-using test::ChildUser;
+using test::namesIn;
 using test::readText;
 using test::TempFolder;
 using test::writeText;
@@ -143,6 +152,23 @@ TEST(StoredSettingsTest, AFileEditedTheWindowsWayIsReadAndKeptOnSaving)
     EXPECT_EQ(loadSettings(path), loaded);
 }
 
+#ifndef _WIN32
+// Permission bits, devices, FIFOs, sockets, kills and other processes: POSIX only.
+using test::ChildProcess;
+using test::ChildUser;
+
+
+// What a save did: the error's message, or "saved".
+std::string saveReporting(const std::string &path, const StoredSettings &settings)
+{
+    try {
+        saveSettings(path, settings);
+        return "saved";
+    } catch (const IniFileError &error) {
+        return error.what();
+    }
+}
+
 TEST(StoredSettingsTest, AFileThatGivesNothingLoadsTheDefaults)
 {
     TempFolder folder;
@@ -203,6 +229,131 @@ TEST(StoredSettingsTest, AFileThatCannotBeWrittenIsReportedByItsFullPathAndKept)
         EXPECT_EQ(readText(path), content) << c.what;
     }
 }
+
+// Nothing but a regular file is read or replaced, and nothing waits on what is there: the
+// load gives the defaults and the save reports the file, each in a child whose alarm ends
+// a wait within seconds.
+TEST(StoredSettingsTest, ADeviceFifoSocketOrFolderAsTheFileGivesDefaultsAndCannotBeSaved)
+{
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo(folder.file("fifo.ini").c_str(), 0644), 0);
+    std::filesystem::create_directory(folder.file("folder.ini"));
+    std::filesystem::create_symlink("/dev/zero", folder.file("zero.ini"));
+    std::filesystem::create_symlink("fifo.ini", folder.file("link to fifo.ini"));
+    std::filesystem::create_symlink("folder.ini", folder.file("link to folder.ini"));
+    const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = folder.file("socket.ini");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(socketFd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    ::close(socketFd);
+
+    const auto devEntries = [] {
+        std::set<std::string> names;
+        for (const std::string &name : namesIn("/dev"))
+            if (name.find("zero") != std::string::npos || name.find("null") != std::string::npos)
+                names.insert(name);
+        return names;
+    };
+    const std::set<std::string> devBefore = devEntries();
+    const std::set<std::string> namesBefore = namesIn(folder.path());
+    StoredSettings settings = checkedButtons({1, 4});
+    settings.fileIn = "donor.bin";
+
+    for (const std::string &path : {std::string("/dev/zero"), std::string("/dev/null"), folder.file("zero.ini"),
+                                   folder.file("fifo.ini"), folder.file("link to fifo.ini"), folder.file("folder.ini"),
+                                   folder.file("link to folder.ini"), socketPath}) {
+        const test::ChildOutcome outcome = test::runInChild([&] {
+            ::alarm(10);
+            const bool defaults = loadSettings(path) == StoredSettings{};
+            return std::string(defaults ? "defaults" : "values") + "; " + saveReporting(path, settings);
+        });
+        EXPECT_EQ(outcome.exitCode, 0) << path << ": " << outcome.report;
+        EXPECT_EQ(outcome.report, "defaults; Unable to write to " + path);
+    }
+    // Nothing was made beside them: no lock file, no temporary file, not even in /dev.
+    EXPECT_EQ(namesIn(folder.path()), namesBefore);
+    EXPECT_EQ(devEntries(), devBefore);
+    EXPECT_TRUE(std::filesystem::is_fifo(folder.file("fifo.ini")));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.file("folder.ini")));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+// A kill at a random moment of a save, a hundred times: the file always holds the old
+// text or the new one, whole.
+TEST(StoredSettingsTest, AKillAtAnyMomentOfASaveLeavesTheOldFileOrTheNewOneWhole)
+{
+    TempFolder folder;
+    const std::string path = folder.file("lumo.ini");
+    StoredSettings before = checkedButtons({2, 15});
+    before.fileIn = "C:\\Прошивки\\стара.bin";
+    StoredSettings after = checkedButtons({1, 4});
+    after.fileIn = "C:\\Прошивки\\нова.bin";
+    after.fileOut = std::string(2000, 'n');
+
+    writeText(path, "[Other]\r\nKey=kept\r\n");
+    saveSettings(path, before);
+    const std::string oldText = readText(path);
+    const auto putOld = [&] { writeText(path, oldText); };
+    const auto save = [&] { saveSettings(path, after); };
+    // The delays spread over a little more than one save takes here.
+    const std::chrono::microseconds saveTime = test::medianDuration(putOld, save);
+    const std::string newText = readText(path);
+    ASSERT_NE(oldText, newText);
+
+    int keptOld = 0;
+    int wroteNew = 0;
+    int temporariesLeft = 0;
+    constexpr int kills = 100;
+    const int endedFirst = test::killAtRandomMoments(kills, 20261212, saveTime * 6 / 5, putOld, save, [&](int round) {
+        const std::string text = readText(path);
+        if (text == oldText)
+            ++keptOld;
+        else if (text == newText)
+            ++wroteNew;
+        else
+            ADD_FAILURE() << "round " << round << ": the file holds " << text.size() << " bytes of neither text";
+        temporariesLeft += test::removeAllBut(folder.path(), {"lumo.ini", "lumo.ini.lock"});
+    });
+    std::cout << "a save takes " << saveTime.count() << " us; of " << kills << " kills, " << keptOld
+              << " left the old file (before the rename), " << wroteNew << " the new one (" << endedFirst
+              << " of them after the save had returned); " << temporariesLeft << " temporary files left behind\n";
+    EXPECT_GT(keptOld, 0) << "no kill landed before the rename";
+    // A kill never leaves the lock taken: it went with the killed process.
+    EXPECT_EQ(saveReporting(path, before), "saved");
+}
+
+TEST(StoredSettingsTest, ALockHeldByAnotherCopyForLongerThanTheWaitFailsTheSave)
+{
+    TempFolder folder;
+    const std::string path = folder.file("lumo.ini");
+    const std::string content = "[SYSTEM]\r\nFileIn=old\r\n";
+    writeText(path, content);
+
+    // The other copy is in the middle of its own save, and stays there.
+    ChildProcess other([&](ChildProcess &self) {
+        updateIniFile(path, [&](IniDocument &) {
+            self.notifyParent();
+            self.awaitParent();
+        });
+        return std::string("saved");
+    });
+    ASSERT_TRUE(other.awaitChild());
+    const auto start = std::chrono::steady_clock::now();
+    const std::string report = saveReporting(path, checkedButtons({1}));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    other.resumeChild();
+    const test::ChildOutcome outcome = other.finish();
+
+    EXPECT_EQ(report, "Unable to write to " + path);
+    EXPECT_GE(waited, iniFileLockWait);
+    EXPECT_LT(waited, iniFileLockWait + std::chrono::seconds(5)) << "the wait is bounded";
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
+    EXPECT_EQ(readText(path), content);
+}
+#endif
 
 } // namespace
 } // namespace lumo

@@ -1,4 +1,5 @@
 #include "About.h"
+#include "FileSizeSignal.h"
 #include "LumoApplication.h"
 #include "MainForm.h"
 #include "QtTranslations.h"
@@ -7,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    lumo::ignoreFileSizeSignal();
     LumoApplication application(argc, argv);
     registerFontSubstitutes();
     // Where Qt has no translation for the operator's language, its texts stay English.

@@ -1,6 +1,10 @@
 #include "FileSystem.h"
 
+#include "Descriptor.h"
+#include "ReplacementFile.h"
+
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -18,72 +22,16 @@
 namespace lumo {
 namespace {
 
-// A descriptor that is closed on every path out of a copy.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    ~Descriptor()
-    {
-        if (fd_ != -1)
-            ::close(fd_);
-    }
-
-    int get() const { return fd_; }
-    bool isValid() const { return fd_ != -1; }
-
-    // The destination's close is checked: some file systems report lost writes only here.
-    bool closeChecked()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-Descriptor openRetrying(const std::string &path, int flags, mode_t mode = 0)
-{
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), flags, mode);
-    } while (fd == -1 && errno == EINTR);
-    return Descriptor(fd);
-}
-
-template <typename Call>
-bool retryingCall(Call call)
-{
-    int result = -1;
-    do {
-        result = call();
-    } while (result == -1 && errno == EINTR);
-    return result == 0;
-}
+using posix::Descriptor;
+using posix::openRetrying;
+using posix::retryingCall;
 
 bool isRegularFile(int fd, struct stat &status)
 {
     return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
 }
 
-bool writeAll(int fd, const char *data, std::size_t count)
-{
-    while (count > 0) {
-        const ssize_t put = ::write(fd, data, count);
-        if (put == -1 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        data += put;
-        count -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-bool copyContents(int from, int to)
+bool copyContents(int from, ReplacementFile &to)
 {
     std::vector<char> chunk(64 * 1024);
     for (;;) {
@@ -94,23 +42,37 @@ bool copyContents(int from, int to)
             return false;
         if (got == 0)
             return true;
-        if (!writeAll(to, chunk.data(), static_cast<std::size_t>(got)))
+        if (!to.write(chunk.data(), static_cast<std::size_t>(got)))
             return false;
     }
 }
 
-// A new or replaced name reaches the disk only with its folder's entry.
-bool syncFolderOf(const std::string &path)
+// What stands at the backup's name is replaced as a name, never written into. A rename
+// would replace a read-only or busy file quietly, where a copy over it is refused, so
+// those refusals are checked first.
+// - Nothing there, or a link (to anything, or dangling): it may be replaced; what a link
+//   leads to stays as it is.
+// - A regular file: only one that this process may write, and that no other open holds
+//   (BinaryFile's shares are flock locks). held keeps the lock until the replacement is in
+//   place, and also refuses a backup name that is the source itself.
+// - A folder, FIFO, device or socket: refused and left alone. Someone put it there on
+//   purpose, and nothing is ever opened on it, so nothing can block.
+bool mayReplaceBackup(const std::string &destination, Descriptor &held)
 {
-    const std::string folder = std::filesystem::path(fullPath(path)).parent_path().string();
-    Descriptor dir = openRetrying(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (!dir.isValid())
-        return false;
-    if (retryingCall([&] { return ::fsync(dir.get()); }))
+    struct stat named {};
+    if (::lstat(destination.c_str(), &named) != 0)
+        return errno == ENOENT;
+    if (S_ISLNK(named.st_mode))
         return true;
-    // Some file systems cannot sync a folder at all and say so with EINVAL; their entries
-    // are as durable as they will get.
-    return errno == EINVAL;
+    if (!S_ISREG(named.st_mode))
+        return false;
+    // O_NONBLOCK and the check of what was opened cover a FIFO put there since the lstat.
+    held = openRetrying(destination, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat opened {};
+    if (!held.isValid() || !isRegularFile(held.get(), opened) || opened.st_ino != named.st_ino
+        || opened.st_dev != named.st_dev)
+        return false;
+    return retryingCall([&] { return ::flock(held.get(), LOCK_EX | LOCK_NB); });
 }
 
 } // namespace
@@ -136,7 +98,7 @@ std::string fullPath(const std::string &path)
 
 bool copyFileOver(const std::string &source, const std::string &destination)
 {
-    // O_NONBLOCK keeps a FIFO on either side from hanging the copy; regular files ignore it.
+    // O_NONBLOCK keeps a FIFO named as the source from hanging the copy; regular files ignore it.
     const Descriptor in = openRetrying(source, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     struct stat sourceStatus {};
     if (!in.isValid() || !isRegularFile(in.get(), sourceStatus))
@@ -145,27 +107,11 @@ bool copyFileOver(const std::string &source, const std::string &destination)
     if (!retryingCall([&] { return ::flock(in.get(), LOCK_SH | LOCK_NB); }))
         return false;
 
-    // Not O_TRUNC: the destination is emptied only once it is known to be free. The
-    // exclusive lock also fails when both names lead to the source itself, which
-    // truncating would destroy.
-    Descriptor out = openRetrying(destination, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600);
-    struct stat destinationStatus {};
-    if (!out.isValid() || !isRegularFile(out.get(), destinationStatus))
+    Descriptor held;
+    if (!mayReplaceBackup(destination, held))
         return false;
-    if (!retryingCall([&] { return ::flock(out.get(), LOCK_EX | LOCK_NB); }))
-        return false;
-    if (!retryingCall([&] { return ::ftruncate(out.get(), 0); }))
-        return false;
-
-    if (!copyContents(in.get(), out.get()))
-        return false;
-    if (::fchmod(out.get(), sourceStatus.st_mode & 0777) != 0)
-        return false;
-    if (!retryingCall([&] { return ::fsync(out.get()); }))
-        return false;
-    if (!out.closeChecked())
-        return false;
-    return syncFolderOf(destination);
+    ReplacementFile copy(destination, FilePermissions{static_cast<std::uint32_t>(sourceStatus.st_mode & 0777)});
+    return copy.isOpen() && copyContents(in.get(), copy) && copy.commit();
 }
 
 std::string programPath()
@@ -202,6 +148,11 @@ std::string programPath()
         path.resize(path.size() * 2);
     }
 #endif
+}
+
+std::string_view pathSeparators()
+{
+    return "/";
 }
 
 } // namespace lumo

@@ -1,22 +1,57 @@
 #include "FileSystem.h"
 
+#include "Handle.h"
+#include "ReplacementFile.h"
 #include "WideText.h"
 
 #include <system_error>
+#include <vector>
 #include <windows.h>
 
 namespace lumo {
 namespace {
 
-bool flushToDisk(const std::wstring &path)
+using win32::Handle;
+using win32::isDiskFile;
+
+bool copyContents(const Handle &from, ReplacementFile &to)
 {
-    const HANDLE handle =
-        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    std::vector<char> chunk(64 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(from.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;
+        if (!to.write(chunk.data(), got))
+            return false;
+    }
+}
+
+// What stands at the backup's name is replaced as a name, never written into. The rename
+// itself refuses most of what a copy over it would refuse, but not a file that another
+// program holds with delete sharing, so the refusals are checked before the copy is made.
+// - Nothing there, or a link: it may be replaced; what a link leads to stays as it is.
+// - A file: only one that is not read-only and that no other handle holds open, in this
+//   program or another; the check opens it unshared, which also refuses the source itself.
+//   The check's handle is closed again before the rename, which it would block.
+// - A folder: refused and left alone.
+bool mayReplaceBackup(const std::wstring &destination)
+{
+    const DWORD attributes = GetFileAttributesW(destination.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return false;
-    const bool flushed = FlushFileBuffers(handle) != 0;
-    const bool closed = CloseHandle(handle) != 0;
-    return flushed && closed;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return true;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return false;
+    const Handle held(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return isDiskFile(held);
 }
 
 } // namespace
@@ -45,24 +80,17 @@ std::string fullPath(const std::string &path)
 
 bool copyFileOver(const std::string &source, const std::string &destination)
 {
-    const std::wstring to = toWide(destination);
-    if (!CopyFileW(toWide(source).c_str(), to.c_str(), FALSE))
+    // Shared for reading only: a source that another program holds for writing, or
+    // unshared, is in use.
+    const Handle in(CreateFileW(toWide(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION sourceInformation {};
+    if (!isDiskFile(in) || !GetFileInformationByHandle(in.get(), &sourceInformation))
         return false;
-    // The copy carries the source's read-only attribute, and a read-only file cannot be
-    // opened for the write access that flushing needs; the attribute is put back after.
-    const DWORD attributes = GetFileAttributesW(to.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    if (!mayReplaceBackup(toWide(destination)))
         return false;
-    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly) {
-        const DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
-        if (!SetFileAttributesW(to.c_str(), writable == 0 ? FILE_ATTRIBUTE_NORMAL : writable))
-            return false;
-    }
-    const bool flushed = flushToDisk(to);
-    if (readOnly && !SetFileAttributesW(to.c_str(), attributes))
-        return false;
-    return flushed;
+    ReplacementFile copy(destination, FilePermissions{sourceInformation.dwFileAttributes & FILE_ATTRIBUTE_READONLY});
+    return copy.isOpen() && copyContents(in, copy) && copy.commit();
 }
 
 std::string programPath()
@@ -79,6 +107,11 @@ std::string programPath()
         }
         path.resize(path.size() * 2);
     }
+}
+
+std::string_view pathSeparators()
+{
+    return "\\/:";
 }
 
 } // namespace lumo

@@ -204,6 +204,12 @@ ChildOutcome ChildProcess::finish()
     return outcome;
 }
 
+ChildOutcome ChildProcess::kill()
+{
+    ::kill(pid_, SIGKILL);
+    return finish();
+}
+
 ChildOutcome runInChild(const std::function<std::string()> &body, ChildUser user)
 {
     ChildProcess child([&](ChildProcess &) { return body(); }, user);

@@ -38,6 +38,9 @@ public:
     bool awaitChild();
     void resumeChild();
     ChildOutcome finish();
+    // Ends the child with SIGKILL wherever it is, as a crash would, unless it has already
+    // ended; the outcome tells which.
+    ChildOutcome kill();
 
     // Child side.
     void notifyParent();

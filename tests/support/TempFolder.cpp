@@ -67,6 +67,25 @@ std::vector<std::uint8_t> readBytes(const std::string &path)
     return bytes;
 }
 
+std::set<std::string> namesIn(const std::string &folder)
+{
+    std::set<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+int removeAllBut(const std::string &folder, const std::set<std::string> &kept)
+{
+    int removed = 0;
+    for (const std::string &name : namesIn(folder))
+        if (!kept.contains(name)) {
+            std::filesystem::remove_all(std::filesystem::path(folder) / name);
+            ++removed;
+        }
+    return removed;
+}
+
 void writeText(const std::string &path, const std::string &text)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

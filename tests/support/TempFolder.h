@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ private:
 std::vector<std::uint8_t> patternBytes(std::size_t count, std::uint32_t seed = 1);
 
 std::vector<std::uint8_t> readBytes(const std::string &path);
+
+// The names in a folder, to show that nothing, such as a temporary file, was left behind.
+std::set<std::string> namesIn(const std::string &folder);
+// Removes from a folder every entry but the kept ones, such as what a killed process left
+// behind, and returns how many it removed.
+int removeAllBut(const std::string &folder, const std::set<std::string> &kept);
 
 // Text files by path, for the settings file and other files a test writes by hand.
 void writeText(const std::string &path, const std::string &text);
