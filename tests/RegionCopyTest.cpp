@@ -305,6 +305,8 @@ std::string copyInChild(const RegionCopyRequest &r, test::ChildUser user,
 
 TEST_F(RegionCopyTest, ReadOnlyTargetIsBackedUpButNotWritten)
 {
+    if (const std::string &why = test::whyNoUnprivilegedChild(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chmod(targetPath.c_str(), 0444), 0);
 
     EXPECT_EQ(copyInChild(request(pfMikas76Mode1, pfMikas76Mode2), test::ChildUser::Unprivileged), "Помилка!");
@@ -314,6 +316,8 @@ TEST_F(RegionCopyTest, ReadOnlyTargetIsBackedUpButNotWritten)
 
 TEST_F(RegionCopyTest, ReadOnlyDonorIsCopiedFrom)
 {
+    if (const std::string &why = test::whyNoUnprivilegedChild(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chmod(donorPath.c_str(), 0444), 0);
     const RegionCopyRequest r = request(pfMikas114Mode1, pfMikas114Mode2);
 
