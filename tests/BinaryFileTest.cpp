@@ -305,6 +305,6 @@ TEST(BinaryFileTest, AByteThatTheFileSizeLimitRefusesIsAStreamWriteError)
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(outcome.report, "Stream write error");
     auto expected = bytes;
-    expected.back() = 0x5A;
+    expected[imageSize - 1] = 0x5A;
     EXPECT_EQ(readBytes(path), expected);
 }
