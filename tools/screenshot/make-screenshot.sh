@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's picture: the main window with a transfer's summary box open, under a
-# virtual X server with openbox. Runs a copy of the built program from a temporary folder,
-# with a lumo.ini beside it that names two sample images made there and chooses their
-# profiles, clicks the copy button and photographs the two windows.
+# virtual X server with openbox. Runs a copy of the built program with two sample images
+# chosen (tools/desktop/session.sh), clicks the copy button and photographs the two windows.
 #
 #   tools/screenshot/make-screenshot.sh [build folder] [picture]
 #
@@ -15,39 +14,11 @@ picture="${2:-$root/docs/screenshot.png}"
 mkdir -p "$(dirname "$picture")"
 picture="$(cd "$(dirname "$picture")" && pwd)/$(basename "$picture")"
 
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# The program keeps lumo.ini beside its own file, so it runs as a copy in the work folder.
-cp "$build/ui/lumo" "$work/lumo"
-mkdir "$work/Прошивки"
-head -c $((0x38000)) /dev/urandom >"$work/Прошивки/donor.bin"
-head -c $((0x38000)) /dev/urandom >"$work/Прошивки/target.bin"
-# Donor Mikas 10.3 mode 1 (RB2), target Mikas 10.3 mode 2 (RB12): no table-switch check
-# comes before the summary.
-printf '[SYSTEM]\r\nFileIn=Прошивки/donor.bin\r\nFileOut=Прошивки/target.bin\r\nRB2=1\r\nRB12=1\r\n' \
-    >"$work/lumo.ini"
-
-# -displayfd picks a free display and reports its number once the server is ready.
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -u "$displayfd" number
-export DISPLAY=":$number"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
-
-(cd "$work" && LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb exec ./lumo) >"$work/lumo.log" 2>&1 &
-pids+=($!)
-main="$(timeout 30 xdotool search --sync --name '^Lumo v2\.2$' | head -n1)"
-sleep 1
+source "$root/tools/desktop/session.sh"
+work="$session_work"
+start_desktop
+start_lumo "$build"
+main="$lumo_window"
 
 # The copy button is the first of the toolbar, at the top left of the client area, which
 # fills the window's bottom 247 pixels below the menu bar.
