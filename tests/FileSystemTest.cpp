@@ -350,6 +350,8 @@ TEST(FileSystemTest, WhatStandsAtTheBackupsNameIsReplacedAsANameOrRefusedUntouch
 
 TEST(FileSystemTest, CopyFileOverFailsForADestinationThatMayNotBeWritten)
 {
+    if (const std::string &why = whyNoUnprivilegedChild(); !why.empty())
+        GTEST_SKIP() << why;
     const TempFolder folder;
     const auto previous = patternBytes(5000, 2);
     const std::string source = folder.write("image.bin", patternBytes(imageSize, 1));

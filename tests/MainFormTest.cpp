@@ -344,33 +344,67 @@ private slots:
         QCOMPARE(part<QGroupBox>(form, QStringLiteral("GroupBox2"))->font(), choice);
     }
 
-    void assistiveTechnologyFindsEveryControlByName_data()
+    void assistiveTechnologyFindsEveryControlByNameAndRole_data()
     {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("browseButton"); // the browse button of the field of that name
+        QTest::addColumn<int>("role");
         QTest::addColumn<QString>("accessibleName");
 
-        const auto row = [](const char *name, const char *accessibleName) {
-            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(accessibleName);
+        const auto row = [](const char *name, bool browseButton, QAccessible::Role role, const char *accessibleName) {
+            QTest::newRow(browseButton ? QByteArray(name).append(" browse").constData() : name)
+                << QString::fromLatin1(name) << browseButton << int(role) << QString::fromUtf8(accessibleName);
         };
-        row("EditIn", "Файл прошивки донора");
-        row("EditOut", "Файл прошивки для запису");
-        row("BtnSave", "Копіювати калібровки");
-        row("InformationBtn", "Про програму");
-        row("ExitBtn", "Вийти з програми");
-        row("RadioButton8", "Микас 10.3+, 11.4 (Режим №2)");
-        row("GroupBox1", "Прошивка донор ");
+        row("EditIn", false, QAccessible::EditableText, "Файл прошивки донора");
+        row("EditIn", true, QAccessible::PushButton, "Вибрати файл прошивки донора");
+        row("EditOut", false, QAccessible::EditableText, "Файл прошивки для запису");
+        row("EditOut", true, QAccessible::PushButton, "Вибрати файл прошивки для запису");
+        row("BtnSave", false, QAccessible::PushButton, "Копіювати калібровки");
+        row("InformationBtn", false, QAccessible::PushButton, "Про програму");
+        row("ExitBtn", false, QAccessible::PushButton, "Вийти з програми");
+        row("RadioButton8", false, QAccessible::RadioButton, "Микас 10.3+, 11.4 (Режим №2)");
+        row("GroupBox1", false, QAccessible::Grouping, "Прошивка донор ");
+        row("GroupBox2", false, QAccessible::Grouping, "Прошивка для запису ");
+        row("ProgressBar1", false, QAccessible::ProgressBar, "");
     }
 
-    void assistiveTechnologyFindsEveryControlByName()
+    void assistiveTechnologyFindsEveryControlByNameAndRole()
     {
         QFETCH(QString, name);
+        QFETCH(bool, browseButton);
+        QFETCH(int, role);
         QFETCH(QString, accessibleName);
         TForm1 form;
         QVERIFY(showAndActivate(form));
+        QWidget *widget = part<QWidget>(form, name);
+        QVERIFY(widget);
+        if (browseButton)
+            widget = static_cast<TFilenameEdit *>(widget)->browseButton();
 
-        QAccessibleInterface *control = QAccessible::queryAccessibleInterface(part<QWidget>(form, name));
+        QAccessibleInterface *control = QAccessible::queryAccessibleInterface(widget);
         QVERIFY(control);
+        QCOMPARE(int(control->role()), role);
         QCOMPARE(control->text(QAccessible::Name).trimmed(), accessibleName.trimmed());
+    }
+
+    // Each box's choices read as radio buttons, so a screen reader tells that they exclude
+    // each other, with the check and the availability that the profile rules gave them.
+    void theChoicesReadAsRadioButtonsWithTheirCheckAndAvailability()
+    {
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+        choose(form.radioButton(2));
+        choose(form.radioButton(12));
+
+        const QList<int> checked{2, 12};
+        const QList<int> available{1, 2, 3, 5, 6, 7, 8, 10, 11, 12};
+        for (int number = 1; number <= 16; ++number) {
+            QAccessibleInterface *choice = QAccessible::queryAccessibleInterface(form.radioButton(number));
+            QVERIFY(choice);
+            QCOMPARE(choice->role(), QAccessible::RadioButton);
+            QCOMPARE(bool(choice->state().checked), checked.contains(number));
+            QCOMPARE(bool(choice->state().disabled), !available.contains(number));
+        }
     }
 
     void theBrowseButtonsHaveNamesOfTheirOwn()

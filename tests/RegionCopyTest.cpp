@@ -386,6 +386,8 @@ TEST_F(RegionCopyTest, ByteChangedBehindTheCopyIsCaughtAndTheTargetPutBack)
 // Root passes every permission check; the copy runs as an ordinary owner of the files.
 TEST_F(RegionCopyTest, ReadOnlyFilesAsTheOperatorsUser)
 {
+    if (const std::string &why = test::whyNoUnprivilegedChild(); !why.empty())
+        GTEST_SKIP() << why;
     struct ReadOnlyCase {
         const char *name;
         std::string readOnly;

@@ -181,6 +181,8 @@ TEST(StoredSettingsTest, AFileThatGivesNothingLoadsTheDefaults)
     for (const char *name : {"missing.ini", "folder.ini", "other.ini", "binary.ini"})
         EXPECT_EQ(loadSettings(folder.file(name)), StoredSettings{}) << name;
 
+    if (const std::string &why = test::whyNoUnprivilegedChild(); !why.empty())
+        GTEST_SKIP() << why;
     const test::ChildOutcome unreadable = test::runInChild(
         [&] { return loadSettings(folder.file("unreadable.ini")) == StoredSettings{} ? "defaults" : "values"; },
         ChildUser::Unprivileged);
@@ -190,6 +192,8 @@ TEST(StoredSettingsTest, AFileThatGivesNothingLoadsTheDefaults)
 
 TEST(StoredSettingsTest, AFileThatCannotBeWrittenIsReportedByItsFullPathAndKept)
 {
+    if (const std::string &why = test::whyNoUnprivilegedChild(); !why.empty())
+        GTEST_SKIP() << why;
     struct Case {
         const char *what;
         std::filesystem::perms mode;

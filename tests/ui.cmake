@@ -27,6 +27,7 @@ function(lumo_add_widget_test name)
 endfunction()
 
 lumo_add_widget_test(TRadioButtonTest)
+lumo_add_widget_test(TRadioButtonAccessibleTest)
 lumo_add_widget_test(TProgressBarTest)
 lumo_add_widget_test(FilenameEditTest)
 lumo_add_widget_test(QtOperatorDialogsTest)

@@ -1,9 +1,12 @@
 #include "TRadioButton.h"
 
+#include "TRadioButtonAccessible.h"
+
 #include <QKeyEvent>
 
 TRadioButton::TRadioButton(const QString &caption, QWidget *parent) : QRadioButton(caption, parent)
 {
+    installTRadioButtonAccessible();
     setAutoExclusive(false);
     setFocusPolicy(Qt::ClickFocus);
     connect(this, &QAbstractButton::toggled, this,

@@ -13,6 +13,7 @@
 //   one, and choosing the checked one again does nothing.
 // - Only the chosen button of a parent is a Tab stop. The arrow keys move the focus among
 //   the parent's controls in tab order, wrapping at the ends and skipping unavailable ones.
+// - Assistive technology reads it as a radio button, checked or not, available or not.
 class TRadioButton : public QRadioButton {
     Q_OBJECT
 

@@ -4,8 +4,11 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <filesystem>
+#include <grp.h>
 #include <linux/capability.h>
 #include <sched.h>
+#include <set>
 #include <signal.h>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -78,10 +81,47 @@ void writeProcFile(const char *path, const std::string &text)
         fail(std::string("write ") + path);
 }
 
-// Outside, the child stays the root that owns the test's files; inside the new namespace
-// that root is seen as the unprivileged id. Dropping every capability then leaves the
-// child a plain owner, so the owner's permission bits decide.
-void becomeUnprivileged()
+// The folders whose content an Unprivileged child is to own, while their TempFolders live.
+std::set<std::string> &foldersForUnprivilegedChild()
+{
+    static std::set<std::string> folders;
+    return folders;
+}
+
+// Root, before it drops: the unprivileged id becomes the owner of the test's folders and of
+// everything in them, as the test's own user is under a user namespace. Links are changed
+// themselves, never followed.
+void giveFoldersToUnprivilegedUser()
+{
+    for (const std::string &folder : foldersForUnprivilegedChild()) {
+        if (::lchown(folder.c_str(), unprivilegedId, unprivilegedId) == -1)
+            fail("lchown " + folder);
+        for (const auto &entry : std::filesystem::recursive_directory_iterator(folder)) {
+            if (::lchown(entry.path().c_str(), unprivilegedId, unprivilegedId) == -1)
+                fail("lchown " + entry.path().string());
+        }
+    }
+}
+
+// Root gives up its groups, then its group, then its user for good. Leaving uid 0 clears
+// every capability, so the permission bits decide from here on.
+void dropRootToUnprivilegedUser()
+{
+    giveFoldersToUnprivilegedUser();
+    if (::setgroups(0, nullptr) == -1)
+        fail("setgroups");
+    if (::setresgid(unprivilegedId, unprivilegedId, unprivilegedId) == -1)
+        fail("setresgid");
+    if (::setresuid(unprivilegedId, unprivilegedId, unprivilegedId) == -1)
+        fail("setresuid");
+    if (::setuid(0) == 0)
+        throw std::runtime_error("the child could become root again");
+}
+
+// An ordinary user's child, in a new user namespace, is seen as the unprivileged id while it
+// stays the user outside who owns the test's files. Dropping every capability the namespace
+// gave it leaves it a plain owner, so the owner's permission bits decide.
+void enterUnprivilegedUserNamespace()
 {
     const uid_t uid = ::geteuid();
     const gid_t gid = ::getegid();
@@ -95,6 +135,14 @@ void becomeUnprivileged()
     __user_cap_data_struct none[_LINUX_CAPABILITY_U32S_3] = {};
     if (::syscall(SYS_capset, &header, none) == -1)
         fail("capset");
+}
+
+void becomeUnprivileged()
+{
+    if (::geteuid() == 0)
+        dropRootToUnprivilegedUser();
+    else
+        enterUnprivilegedUserNamespace();
     if (::geteuid() != unprivilegedId)
         throw std::runtime_error("the child did not become uid " + std::to_string(unprivilegedId));
 }
@@ -208,6 +256,25 @@ ChildOutcome ChildProcess::kill()
 {
     ::kill(pid_, SIGKILL);
     return finish();
+}
+
+void letUnprivilegedChildOwn(const std::string &folder)
+{
+    foldersForUnprivilegedChild().insert(folder);
+}
+
+void stopLettingUnprivilegedChildOwn(const std::string &folder)
+{
+    foldersForUnprivilegedChild().erase(folder);
+}
+
+const std::string &whyNoUnprivilegedChild()
+{
+    static const std::string why = [] {
+        const ChildOutcome probe = runInChild([] { return std::string(); }, ChildUser::Unprivileged);
+        return probe.exitCode == 0 ? std::string() : probe.report;
+    }();
+    return why;
 }
 
 ChildOutcome runInChild(const std::function<std::string()> &body, ChildUser user)

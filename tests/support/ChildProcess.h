@@ -6,9 +6,13 @@
 
 namespace lumo::test {
 
-// Tests run as root, and root passes every permission check. An Unprivileged child lives in
-// a new user namespace as a user without capabilities who owns the test's files, so their
-// permission bits apply to it: open(O_RDWR) of a 0444 file fails there with EACCES.
+// Tests run as root, and root passes every permission check. An Unprivileged child is uid
+// 65534 without capabilities and owns the test's files, so their owner's permission bits
+// apply to it: open(O_RDWR) of a 0444 file fails there with EACCES.
+// - Run as root, the child first makes uid and gid 65534 the owner of everything in the
+//   folders listed with letUnprivilegedChildOwn (every live TempFolder), then drops to them.
+// - Run as an ordinary user, who owns the files already, the child enters a new user
+//   namespace that maps that user to 65534 and gives up the namespace's capabilities.
 enum class ChildUser { Current, Unprivileged };
 
 struct ChildOutcome {
@@ -53,6 +57,14 @@ private:
     int turns_[2] = {-1, -1};
     int report_[2] = {-1, -1};
 };
+
+// The folders whose content an Unprivileged child owns; TempFolder lists its own.
+void letUnprivilegedChildOwn(const std::string &folder);
+void stopLettingUnprivilegedChildOwn(const std::string &folder);
+
+// Empty when a child can become ChildUser::Unprivileged here; else why not, for a test to
+// skip with. A child tries it once per test program.
+const std::string &whyNoUnprivilegedChild();
 
 // Runs body in a child and waits for it.
 ChildOutcome runInChild(const std::function<std::string()> &body, ChildUser user = ChildUser::Current);

@@ -1,5 +1,7 @@
 #include "TempFolder.h"
 
+#include "ChildProcess.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,10 +17,12 @@ TempFolder::TempFolder()
     if (::mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp: " + std::string(std::strerror(errno)));
     path_ = pattern;
+    letUnprivilegedChildOwn(path_);
 }
 
 TempFolder::~TempFolder()
 {
+    stopLettingUnprivilegedChildOwn(path_);
     std::error_code ignored; // a folder left behind in the temporary area harms no later test
     std::filesystem::remove_all(path_, ignored);
 }

@@ -7,7 +7,8 @@
 
 namespace lumo::test {
 
-// A fresh folder of its own for each test, removed with everything in it at the end.
+// A fresh folder of its own for each test, removed with everything in it at the end. A
+// ChildUser::Unprivileged child owns what is in it.
 class TempFolder {
 public:
     TempFolder();
