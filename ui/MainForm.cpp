@@ -2,6 +2,7 @@
 
 #include "FilenameEdit.h"
 #include "ImageList.h"
+#include "LayoutFonts.h"
 #include "LumoApplication.h"
 #include "IniFileError.h"
 #include "QtOperatorDialogs.h"
@@ -101,14 +102,6 @@ QString restoredText(const std::string &stored)
 std::string storedText(const QString &text)
 {
     return text.toLocal8Bit().toStdString();
-}
-
-QFont pixelFont(const QString &family, int pixelSize, bool bold)
-{
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "About.h"
+#include "LayoutFonts.h"
 #include "LumoApplication.h"
 #include "MainForm.h"
 
