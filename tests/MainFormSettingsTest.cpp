@@ -255,6 +255,36 @@ private slots:
         }
     }
 
+    void aStoredPathThatTheCodePageCannotDecodeIsWrittenBackAsItWas()
+    {
+        // Not UTF-8: a lead byte followed by a byte that cannot continue it.
+        const QByteArray donorPath("/home/\xC3\x28\xFF\xFEpath/donor.bin");
+        const QByteArray targetPath("/home/\xC3\x28\xFF\xFEpath/target.bin");
+        QVERIFY(writeFile(settingsFileBesideProgram(),
+                          "[SYSTEM]\r\nFileIn=" + donorPath + "\r\nFileOut=" + targetPath + "\r\nRB2=1\r\n"));
+        {
+            TForm1 form;
+            QVERIFY(showAndActivate(form));
+            QCOMPARE(editIn(form)->text(), QString::fromLocal8Bit(donorPath));
+            QVERIFY(editIn(form)->text().endsWith(QStringLiteral("path/donor.bin")));
+            // The operator leaves the donor field alone and types a new target.
+            editOut(form)->setText(QStringLiteral("/home/оператор/ціль.bin"));
+            form.close();
+        }
+
+        QCOMPARE(bytesOf(savedSettings().fileIn), donorPath);
+        QCOMPARE(bytesOf(savedSettings().fileOut), QStringLiteral("/home/оператор/ціль.bin").toLocal8Bit());
+        QVERIFY(savedSettings().checked[1]);
+
+        // And so on from run to run.
+        {
+            TForm1 form;
+            QVERIFY(showAndActivate(form));
+            form.close();
+        }
+        QCOMPARE(bytesOf(savedSettings().fileIn), donorPath);
+    }
+
     void aStoredMode1DonorOf103CopiesIntoAGreyedMode3Target()
     {
         QTemporaryDir dir;

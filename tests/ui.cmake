@@ -33,6 +33,7 @@ lumo_add_widget_test(FilenameEditTest)
 lumo_add_widget_test(QtOperatorDialogsTest)
 lumo_add_widget_test(LumoApplicationTest)
 lumo_add_widget_test(LayoutFontsTest)
+lumo_add_widget_test(StoredFieldTextTest)
 lumo_add_widget_test(MainFormTest)
 
 # The window loads and saves lumo.ini beside the program file, so this test runs from a
