@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-liberation fontconfig
   xauth xvfb
+  pkgconf libxcb1-dev # the start-up benchmark watches the X server
 )
 
 missing=()

@@ -1,4 +1,7 @@
 #include "About.h"
+#include "GuiEnvironment.h"
+#include "LayoutFonts.h"
+#include "ModalAnswerer.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -10,36 +13,16 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 
 namespace {
 
-class GuiEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-        // The same substitutes as the program registers at start-up.
-        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-        QFont::insertSubstitution(QStringLiteral("Times New Roman"),
-                                  QStringLiteral("Liberation Serif"));
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[10] = "AboutTest";
-    char *argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto *const environment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+// The texts are measured in the fonts that the program puts in place at start-up.
+const auto *const environment =
+    ::testing::AddGlobalTestEnvironment(new GuiEnvironment("AboutTest", registerFontSubstitutes));
 
 const QString purposeText =
     QStringLiteral("Програма для копіювання калібровок з однієї прошивки в іншу для ЕБК Микас");
@@ -58,16 +41,19 @@ T *control(const TfmAbout &dialog, const char *name)
 // action that leaves it open fails the test instead of hanging it.
 int execAndAct(TfmAbout &dialog, const std::function<void(TfmAbout &)> &action)
 {
-    QTimer::singleShot(0, &dialog, [&dialog, &action] {
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
+    const ModalAnswerer operatorActs([&dialog, &action](QWidget &modal) {
+        ASSERT_EQ(&modal, &dialog);
         action(dialog);
-        if (dialog.isVisible()) {
-            ADD_FAILURE() << "the dialog is still open";
-            dialog.done(-1);
-        }
     });
-    return dialog.exec();
+    const int result = dialog.exec();
+    EXPECT_TRUE(operatorActs.answered()) << "the dialog was left open";
+    return result;
+}
+
+// The dialog takes its final layout and its picture as it is first shown.
+void showOnce(TfmAbout &dialog)
+{
+    execAndAct(dialog, [](TfmAbout &shown) { shown.accept(); });
 }
 
 TEST(AboutTest, WindowIsAFixedDialogWithOnlyACloseBox)
@@ -109,6 +95,7 @@ TEST(AboutTest, ControlsStandBackToFrontWhereTheLayoutPutsThem)
         {"BitBtn1", "QPushButton", {136, 216, 81, 25}, "MS Sans Serif", 11},
     };
     TfmAbout dialog;
+    showOnce(dialog);
     QList<QWidget *> stacking = dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
     ASSERT_EQ(stacking.size(), std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -144,6 +131,7 @@ TEST(AboutTest, ControlsStandBackToFrontWhereTheLayoutPutsThem)
 TEST(AboutTest, TextsFitTheirPlaces)
 {
     TfmAbout dialog;
+    showOnce(dialog);
     const QRect frame = control(dialog, "Bevel1")->geometry();
     for (const char *name : {"Label1", "Label3", "Label4"}) {
         SCOPED_TRACE(name);
@@ -185,6 +173,7 @@ TEST(AboutTest, PictureIsAColourJpegScaledIntoTheTopLeftOfItsBox)
 
     TfmAbout dialog;
     auto *image = control<QLabel>(dialog, "Image1");
+    showOnce(dialog);
     const QPixmap shown = image->pixmap();
     EXPECT_EQ(shown.size(), QSize(193, 133));
 

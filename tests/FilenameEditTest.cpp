@@ -1,4 +1,5 @@
 #include "FilenameEdit.h"
+#include "ModalAnswerer.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -8,8 +9,6 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QScopeGuard>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -401,14 +400,9 @@ private slots:
         QString directory;
         QStringList matchedFirst;
         QStringList matchedSecond;
-        QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        const ModalAnswerer operatorAnswers([&](QWidget &modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(&modal);
             QVERIFY(dialog);
-            // A failed check below must not leave the dialog waiting for an operator.
-            const auto closeAnyway = qScopeGuard([dialog] {
-                if (dialog->isVisible())
-                    dialog->reject();
-            });
             title = dialog->windowTitle();
             directory = dialog->directory().absolutePath();
             auto *files = dialog->findChild<QFileSystemModel *>();
@@ -430,6 +424,7 @@ private slots:
 
         QTest::keyClick(&real, Qt::Key_Insert);
 
+        QVERIFY(operatorAnswers.answered());
         QCOMPARE(title, QStringLiteral("Список"));
         QCOMPARE(matchedFirst, QStringList{QStringLiteral("*.bin")});
         QCOMPARE(matchedSecond, QStringList{QStringLiteral("*")}); // also names without a full stop

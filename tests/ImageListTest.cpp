@@ -1,6 +1,6 @@
+#include "GuiEnvironment.h"
 #include "ImageList.h"
 
-#include <QApplication>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -13,19 +13,7 @@
 
 namespace {
 
-class GuiEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[14] = "ImageListTest";
-    char *argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto *const environment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+const auto *const environment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment("ImageListTest"));
 
 QImage argb(const QPixmap &pixmap)
 {

@@ -1,9 +1,8 @@
 #include "LumoApplication.h"
+#include "ModalAnswerer.h"
 #include "ScriptedBoxes.h"
 
-#include <QFontInfo>
 #include <QTest>
-#include <QTimer>
 
 #include <stdexcept>
 
@@ -123,8 +122,8 @@ private slots:
         Thrower thrower("Stream read error");
         QString shownText;
         QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
-        QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        const ModalAnswerer operatorAnswers([&](QWidget &modal) {
+            auto *box = qobject_cast<QMessageBox *>(&modal);
             QVERIFY(box);
             shownText = box->text();
             shownIcon = box->icon();
@@ -136,27 +135,10 @@ private slots:
         QCoreApplication::sendEvent(&thrower, &throwing);
         QCoreApplication::sendEvent(&thrower, &recording);
 
+        QVERIFY(operatorAnswers.answered());
         QCOMPARE(shownText, QStringLiteral("Stream read error."));
         QCOMPARE(shownIcon, QMessageBox::Critical);
         QVERIFY(thrower.recorded);
-    }
-
-    void theWindowsFontsHaveMetricCompatibleSubstitutes_data()
-    {
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<QString>("substitute");
-
-        QTest::newRow("MS Sans Serif") << "MS Sans Serif" << "Liberation Sans";
-        QTest::newRow("Arial") << "Arial" << "Liberation Sans";
-        QTest::newRow("Times New Roman") << "Times New Roman" << "Liberation Serif";
-    }
-
-    void theWindowsFontsHaveMetricCompatibleSubstitutes()
-    {
-        QFETCH(QString, family);
-        QFETCH(QString, substitute);
-        registerFontSubstitutes();
-        QCOMPARE(QFontInfo(QFont(family)).family(), substitute);
     }
 };
 

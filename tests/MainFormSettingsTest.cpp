@@ -1,9 +1,10 @@
 #include "ChildProcess.h"
 #include "FilenameEdit.h"
+#include "LayoutFonts.h"
 #include "LumoApplication.h"
 #include "MainForm.h"
-#include "ScriptedBoxes.h"
 #include "MainFormProbe.h"
+#include "ScriptedBoxes.h"
 #include "SettingsFileBeside.h"
 #include "StoredSettings.h"
 #include "TRadioButton.h"
@@ -12,7 +13,6 @@
 #include <QSessionManager>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -24,17 +24,6 @@ namespace {
 
 // The donor choices of modes 1 and 2, the only donors that the operator can ever choose.
 const QList<int> donorsOfModes12{1, 2, 3, 7, 8, 11};
-
-
-QList<int> availableChoices(const TForm1 &form)
-{
-    QList<int> available;
-    for (int number = 1; number <= 16; ++number) {
-        if (form.radioButton(number)->isEnabled())
-            available << number;
-    }
-    return available;
-}
 
 QList<int> sorted(QList<int> numbers)
 {
@@ -57,6 +46,30 @@ int regionFirstOf(int number)
 bool writeSettings(const QStringList &lines)
 {
     return writeFile(settingsFileBesideProgram(), ("[SYSTEM]\r\n" + lines.join("\r\n") + "\r\n").toLocal8Bit());
+}
+
+// The key's line in the settings file as the save wrote it, without its line end; empty when
+// the file has no line for the key.
+QByteArray savedLine(const QByteArray &key)
+{
+    for (QByteArray line : readFile(settingsFileBesideProgram()).split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.startsWith(key + '='))
+            return line;
+    }
+    return {};
+}
+
+// The settings as the next run reads them.
+lumo::StoredSettings savedSettings()
+{
+    return lumo::loadSettings(settingsFileBesideProgram().toStdString());
+}
+
+QByteArray bytesOf(const std::string &text)
+{
+    return QByteArray::fromStdString(text);
 }
 
 QStringList storedChoices(const QList<int> &numbers)
@@ -210,6 +223,68 @@ private slots:
         QCOMPARE(form.radioButton(7)->isChecked(), checked);
     }
 
+    void theFirstAndTheLastChoiceAreSavedWithTheOthers_data()
+    {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<QList<int>>("saved");
+
+        QTest::newRow("RB1") << QStringList() << 1 << QList<int>{1};
+        // The last target is offered only under a mode 3 or mode 4 donor, which only a load
+        // restores.
+        QTest::newRow("RB16") << storedChoices({13}) << 16 << QList<int>{13, 16};
+    }
+
+    void theFirstAndTheLastChoiceAreSavedWithTheOthers()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(int, chosen);
+        QFETCH(QList<int>, saved);
+        if (!stored.isEmpty())
+            QVERIFY(writeSettings(stored));
+        TForm1 form;
+        QVERIFY(showAndActivate(form));
+
+        choose(form.radioButton(chosen));
+        QCOMPARE(checkedChoices(form), saved);
+        form.close();
+
+        for (int number = 1; number <= 16; ++number) {
+            const QByteArray key = "RB" + QByteArray::number(number);
+            QCOMPARE(savedLine(key), key + (saved.contains(number) ? "=1" : "=0"));
+        }
+    }
+
+    void aStoredPathThatTheCodePageCannotDecodeIsWrittenBackAsItWas()
+    {
+        // Not UTF-8: a lead byte followed by a byte that cannot continue it.
+        const QByteArray donorPath("/home/\xC3\x28\xFF\xFEpath/donor.bin");
+        const QByteArray targetPath("/home/\xC3\x28\xFF\xFEpath/target.bin");
+        QVERIFY(writeFile(settingsFileBesideProgram(),
+                          "[SYSTEM]\r\nFileIn=" + donorPath + "\r\nFileOut=" + targetPath + "\r\nRB2=1\r\n"));
+        {
+            TForm1 form;
+            QVERIFY(showAndActivate(form));
+            QCOMPARE(editIn(form)->text(), QString::fromLocal8Bit(donorPath));
+            QVERIFY(editIn(form)->text().endsWith(QStringLiteral("path/donor.bin")));
+            // The operator leaves the donor field alone and types a new target.
+            editOut(form)->setText(QStringLiteral("/home/оператор/ціль.bin"));
+            form.close();
+        }
+
+        QCOMPARE(bytesOf(savedSettings().fileIn), donorPath);
+        QCOMPARE(bytesOf(savedSettings().fileOut), QStringLiteral("/home/оператор/ціль.bin").toLocal8Bit());
+        QVERIFY(savedSettings().checked[1]);
+
+        // And so on from run to run.
+        {
+            TForm1 form;
+            QVERIFY(showAndActivate(form));
+            form.close();
+        }
+        QCOMPARE(bytesOf(savedSettings().fileIn), donorPath);
+    }
+
     void aStoredMode1DonorOf103CopiesIntoAGreyedMode3Target()
     {
         QTemporaryDir dir;
@@ -279,7 +354,10 @@ private slots:
             form.close();
         }
         // The save writes the whole text, in the system's 8-bit code page.
-        QVERIFY(readFile(settingsFileBesideProgram()).contains(text.toLocal8Bit()));
+        QVERIFY(savedLine("FileIn").startsWith("FileIn="));
+        QVERIFY(savedLine("FileOut").startsWith("FileOut="));
+        QCOMPARE(bytesOf(savedSettings().fileIn), text.toLocal8Bit());
+        QCOMPARE(bytesOf(savedSettings().fileOut), text.toLocal8Bit());
 
         TForm1 form;
         QVERIFY(showAndActivate(form));
@@ -401,9 +479,10 @@ private slots:
         choose(form.radioButton(11));
         choose(form.radioButton(5));
         std::optional<lumo::StoredSettings> savedAtTheRequest;
+        int progressAtTheRequest = 0;
         bool openAtTheRequest = false;
-        // Runs from the first round of pending events that the copy handles.
-        QTimer::singleShot(0, &form, [&] {
+        whileTheCopyRuns(form, [&](int progress) {
+            progressAtTheRequest = progress;
             form.close();
             openAtTheRequest = form.isVisible();
             savedAtTheRequest = lumo::loadSettings(settingsFileBesideProgram().toStdString());
@@ -411,6 +490,7 @@ private slots:
 
         btnSave(form)->click();
 
+        QVERIFY(progressAtTheRequest > 0 && progressAtTheRequest < 100);
         QVERIFY(openAtTheRequest);
         QVERIFY(!form.isVisible());
         QVERIFY(savedAtTheRequest);

@@ -1,8 +1,10 @@
 #include "FilenameEdit.h"
+#include "LayoutFonts.h"
 #include "LumoApplication.h"
 #include "MainForm.h"
-#include "ScriptedBoxes.h"
 #include "MainFormProbe.h"
+#include "ModalAnswerer.h"
+#include "ScriptedBoxes.h"
 #include "SettingsFileBeside.h"
 #include "TRadioButton.h"
 
@@ -18,7 +20,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -32,16 +33,6 @@ T *part(const TForm1 &form, const QString &name)
 }
 
 QAction *action(const TForm1 &form, const char *name) { return part<QAction>(form, QString::fromLatin1(name)); }
-
-QList<int> availableTargets(const TForm1 &form)
-{
-    QList<int> available;
-    for (int number : {4, 5, 6, 9, 10, 12, 15, 16}) {
-        if (form.radioButton(number)->isEnabled())
-            available << number;
-    }
-    return available;
-}
 
 // A donor of Mikas 10.3 mode 1 in a folder with a blank in its name, given in double quotes,
 // and a target of Mikas 10.3 mode 2 given with blanks around it.
@@ -133,12 +124,7 @@ private slots:
         QVERIFY(editIn(form)->text().isEmpty());
         QVERIFY(editOut(form)->text().isEmpty());
         QVERIFY(checkedChoices(form).isEmpty());
-        QList<int> available;
-        for (int number = 1; number <= 16; ++number) {
-            if (form.radioButton(number)->isEnabled())
-                available << number;
-        }
-        QCOMPARE(available, QList<int>({1, 2, 3, 7, 8, 11}));
+        QCOMPARE(availableChoices(form), QList<int>({1, 2, 3, 7, 8, 11}));
         auto *progress = part<QProgressBar>(form, QStringLiteral("ProgressBar1"));
         QCOMPARE(progress->value(), 0);
         QCOMPARE(progress->minimum(), 0);
@@ -384,7 +370,7 @@ private slots:
         QAccessibleInterface *control = QAccessible::queryAccessibleInterface(widget);
         QVERIFY(control);
         QCOMPARE(int(control->role()), role);
-        QCOMPARE(control->text(QAccessible::Name).trimmed(), accessibleName.trimmed());
+        QCOMPARE(control->text(QAccessible::Name), accessibleName);
     }
 
     // Each box's choices read as radio buttons, so a screen reader tells that they exclude
@@ -483,7 +469,7 @@ private slots:
                 donor->setChosen(true);
         }
 
-        QCOMPARE(availableTargets(form), available);
+        QCOMPARE(availableChoices(form, ChoiceSide::Target), available);
         QCOMPARE(checkedChoices(form), QList<int>{donors.last()});
         QVERIFY(!form.radioButton(13)->isEnabled());
         QVERIFY(!form.radioButton(14)->isEnabled());
@@ -523,7 +509,7 @@ private slots:
         choose(form.radioButton(10));
 
         QCOMPARE(checkedChoices(form), QList<int>({8, 10}));
-        QCOMPARE(availableTargets(form), QList<int>({5, 6, 10, 12}));
+        QCOMPARE(availableChoices(form, ChoiceSide::Target), QList<int>({5, 6, 10, 12}));
         const lumo::TTransferSelection &selection = form.transferSelection();
         QCOMPARE(selection.TargetCaption, std::string("Микас 10.3+, 11.4 (Режим №2)"));
         QCOMPARE(selection.TargetFirst, 0x60000);
@@ -604,13 +590,12 @@ private slots:
         Transfer transfer;
         QVERIFY(transfer.prepare(form));
         const ScriptedBoxes boxes;
-        bool copying = false;
+        int progressMeanwhile = 0;
         bool saveAvailable = true;
         bool menuItemAvailable = true;
         bool othersAvailable = false;
-        // Runs from the first round of pending events that the copy handles.
-        QTimer::singleShot(0, &form, [&] {
-            copying = QFile::exists(transfer.targetPath + ".bak");
+        whileTheCopyRuns(form, [&](int progress) {
+            progressMeanwhile = progress;
             saveAvailable = btnSave(form)->isEnabled();
             menuItemAvailable = action(form, "N2")->isEnabled();
             othersAvailable = part<QToolButton>(form, QStringLiteral("InformationBtn"))->isEnabled() &&
@@ -626,7 +611,7 @@ private slots:
 
         btnSave(form)->click();
 
-        QVERIFY(copying);
+        QVERIFY(progressMeanwhile > 0 && progressMeanwhile < 100);
         QVERIFY(!saveAvailable);
         QVERIFY(!menuItemAvailable);
         QVERIFY(othersAvailable);
@@ -667,14 +652,17 @@ private slots:
         Transfer transfer;
         QVERIFY(transfer.prepare(form));
         const ScriptedBoxes boxes;
+        int progressAtTheRequest = 0;
         bool openAfterTheRequest = false;
-        QTimer::singleShot(0, &form, [&] {
+        whileTheCopyRuns(form, [&](int progress) {
+            progressAtTheRequest = progress;
             form.close();
             openAfterTheRequest = form.isVisible();
         });
 
         btnSave(form)->click();
 
+        QVERIFY(progressAtTheRequest > 0 && progressAtTheRequest < 100);
         QVERIFY(openAfterTheRequest);
         QVERIFY(!form.isVisible());
         // The result box closed by itself: only the summary was answered.
@@ -724,8 +712,8 @@ private slots:
         form.setAboutDialog(about);
         QVERIFY(showAndActivate(form));
         bool shownModally = false;
-        QTimer::singleShot(0, about, [&] {
-            shownModally = QApplication::activeModalWidget() == about;
+        const ModalAnswerer operatorAnswers([&](QWidget &modal) {
+            shownModally = &modal == about;
             about->accept();
         });
 
@@ -734,6 +722,7 @@ private slots:
         else
             QTest::mouseClick(part<QToolButton>(form, QStringLiteral("InformationBtn")), Qt::LeftButton);
 
+        QVERIFY(operatorAnswers.answered());
         QVERIFY(shownModally);
         QVERIFY(!about->isVisible());
         QVERIFY(form.isVisible());

@@ -1,4 +1,5 @@
 #include "LumoApplication.h"
+#include "ModalAnswerer.h"
 #include "QtOperatorDialogs.h"
 #include "ScriptedBoxes.h"
 
@@ -6,7 +7,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -102,9 +102,8 @@ private slots:
         QFETCH(QString, action);
         QFETCH(lumo::TModalResult, result);
         Window w;
-        bool answered = false;
-        QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        const ModalAnswerer operatorAnswers([&](QWidget &modal) {
+            auto *box = qobject_cast<QMessageBox *>(&modal);
             QVERIFY(box);
             if (action == QLatin1String("Enter"))
                 QTest::keyClick(box, Qt::Key_Return);
@@ -114,19 +113,18 @@ private slots:
                 box->button(QMessageBox::No)->click();
             else
                 box->close();
-            answered = true;
         });
 
         QCOMPARE(w.dialogs.confirm("Ви дійсно бажаєте провести копіювання?"), result);
-        QVERIFY(answered);
+        QVERIFY(operatorAnswers.answered());
     }
 
     void theRealMessageClosesWithEnter()
     {
         Window w;
         QString shownText;
-        QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        const ModalAnswerer operatorAnswers([&](QWidget &modal) {
+            auto *box = qobject_cast<QMessageBox *>(&modal);
             QVERIFY(box);
             shownText = box->text();
             QTest::keyClick(box, Qt::Key_Return);
@@ -134,6 +132,7 @@ private slots:
 
         w.dialogs.showMessage("Ok!");
 
+        QVERIFY(operatorAnswers.answered());
         QCOMPARE(shownText, QStringLiteral("Ok!"));
     }
 

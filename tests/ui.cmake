@@ -7,11 +7,12 @@ lumo_add_test(ImageListTest LABEL ui
   SOURCES ImageListTest.cpp ../ui/ImageList.cpp ../ui/ImageList.h ../ui/resources/lumo.qrc
   LIBS Qt6::Widgets)
 lumo_add_test(AboutTest LABEL ui
-  SOURCES AboutTest.cpp ../ui/About.cpp ../ui/About.h ../ui/resources/lumo.qrc
+  SOURCES AboutTest.cpp ../ui/About.cpp ../ui/About.h ../ui/LayoutFonts.cpp ../ui/LayoutFonts.h
+          ../ui/resources/lumo.qrc
   LIBS Qt6::Widgets Qt6::Test)
 foreach(test ImageListTest AboutTest)
   set_target_properties(${test} PROPERTIES AUTOMOC ON AUTORCC ON)
-  target_include_directories(${test} PRIVATE ${PROJECT_SOURCE_DIR}/ui)
+  target_include_directories(${test} PRIVATE ${PROJECT_SOURCE_DIR}/ui ${CMAKE_CURRENT_SOURCE_DIR}/uisupport)
   set_tests_properties(${test} PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endforeach()
 
@@ -33,6 +34,8 @@ lumo_add_widget_test(FilenameEditTest)
 lumo_add_widget_test(QtOperatorDialogsTest)
 lumo_add_widget_test(LumoApplicationTest)
 lumo_add_widget_test(QtTranslationsTest)
+lumo_add_widget_test(LayoutFontsTest)
+lumo_add_widget_test(StoredFieldTextTest)
 lumo_add_widget_test(MainFormTest)
 # The same window on a display of twice the density: its layout in logical pixels and its
 # pictures, drawn for that density.

@@ -1,5 +1,7 @@
 #include "About.h"
 
+#include "LayoutFonts.h"
+
 #include <QEvent>
 #include <QFrame>
 #include <QImageReader>
@@ -9,6 +11,8 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+
+#include <functional>
 
 static void loadResources()
 {
@@ -63,14 +67,6 @@ private:
     QWidget *window_;
 };
 
-QFont fontOf(const QString &family, int pixelSize, bool bold)
-{
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QFont &font)
 {
     auto *label = new QLabel(text, parent);
@@ -108,6 +104,31 @@ void showPicture(QLabel *box)
                                                      Qt::SmoothTransformation)));
 }
 
+// Runs its work once, as the window is first shown, before the window is mapped.
+class OnFirstShow final : public QObject {
+public:
+    OnFirstShow(QWidget *window, std::function<void()> work)
+        : QObject(window), window_(window), work_(std::move(work))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Show && work_) {
+            const std::function<void()> work = std::move(work_);
+            work_ = nullptr;
+            work();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget *window_;
+    std::function<void()> work_;
+};
+
 } // namespace
 
 TfmAbout::TfmAbout(QWidget *parent)
@@ -118,7 +139,7 @@ TfmAbout::TfmAbout(QWidget *parent)
     setObjectName(QStringLiteral("fmAbout"));
     setWindowTitle(QStringLiteral("fmAbout"));
     setFixedSize(353, 247);
-    setFont(fontOf(QStringLiteral("MS Sans Serif"), 11, false));
+    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11, false));
 
     // The dialog and its opaque labels are painted in the button-face colour.
     QPalette colours = palette();
@@ -142,38 +163,44 @@ TfmAbout::TfmAbout(QWidget *parent)
     image->setAccessibleName(QStringLiteral("Малюнок Lumo"));
     image->setAccessibleDescription(
         QStringLiteral("Мікросхема блока керування двигуном на тлі гір і дороги"));
-    showPicture(image);
 
     auto *title = makeLabel(this, "Label1", QStringLiteral("Lumo v2.1"),
-                            fontOf(QStringLiteral("MS Sans Serif"), 24, true));
+                            pixelFont(QStringLiteral("MS Sans Serif"), 24, true));
     title->move(216, 16);
-    title->adjustSize();
 
     auto *purpose = makeLabel(
         this, "Label2",
         QStringLiteral("Програма для копіювання калібровок з однієї прошивки в іншу для ЕБК Микас"),
-        fontOf(QStringLiteral("Times New Roman"), 16, true));
+        pixelFont(QStringLiteral("Times New Roman"), 16, true));
     purpose->setWordWrap(true);
     purpose->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     purpose->setGeometry(16, 160, 321, 38);
 
     auto *contact = makeLabel(this, "Label3", QStringLiteral("lumo@lumo.test"),
-                              fontOf(QStringLiteral("MS Sans Serif"), 16, true));
+                              pixelFont(QStringLiteral("MS Sans Serif"), 16, true));
     contact->move(216, 48);
-    contact->adjustSize();
 
     auto *licence = makeLabel(this, "Label4", QStringLiteral("Розповсюджуэться безкоштовно"),
-                              fontOf(QStringLiteral("MS Sans Serif"), 11, true));
+                              pixelFont(QStringLiteral("MS Sans Serif"), 11, true));
     licence->setWordWrap(true);
     licence->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    licence->setGeometry(216, 88, 116, licence->heightForWidth(116));
+    licence->move(216, 88);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("BitBtn1"));
     ok->setIcon(QIcon(QStringLiteral(":/pictures/ok.png")));
-    ok->setFont(fontOf(QStringLiteral("MS Sans Serif"), 11, true));
+    ok->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11, true));
     ok->setGeometry(136, 216, 81, 25);
     ok->setDefault(true);
     ok->setFocus();
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Decoding the picture and measuring the texts in their fonts take longer than building
+    // both windows, and many runs never show the dialog: both wait for its first show.
+    new OnFirstShow(this, [image, title, contact, licence] {
+        showPicture(image);
+        title->adjustSize();
+        contact->adjustSize();
+        licence->resize(116, licence->heightForWidth(116));
+    });
 }

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFont>
 
 #include <exception>
 
@@ -53,11 +52,4 @@ void runHandler(const std::function<void()> &handler)
     } catch (const std::exception &error) {
         showErrorBox(QString::fromUtf8(error.what()));
     }
-}
-
-void registerFontSubstitutes()
-{
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
 }

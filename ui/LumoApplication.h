@@ -31,6 +31,3 @@ void showErrorBox(const QString &message);
 // Runs one handler of the window. An exception that leaves it is shown in the default error
 // box here, so that it never unwinds through Qt's own code.
 void runHandler(const std::function<void()> &handler);
-
-// Metric-compatible stand-ins for the window's fonts where the Windows ones are missing.
-void registerFontSubstitutes();

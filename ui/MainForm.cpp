@@ -2,10 +2,12 @@
 
 #include "FilenameEdit.h"
 #include "ImageList.h"
+#include "LayoutFonts.h"
 #include "LumoApplication.h"
 #include "IniFileError.h"
 #include "QtOperatorDialogs.h"
 #include "SettingsPath.h"
+#include "StoredFieldText.h"
 #include "StoredSettings.h"
 #include "TBevel.h"
 #include "TProgressBar.h"
@@ -26,7 +28,6 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <string>
 #include <vector>
 
 // One side of the window: its group box, its file field and the two lines between the
@@ -85,30 +86,6 @@ QStyle *classicStyle()
             style->setParent(QCoreApplication::instance());
     }
     return style;
-}
-
-// A stored text as the field shows it. The file holds bytes in the system's 8-bit code page;
-// the cut counts characters, not bytes, so that a multi-byte character is never split.
-QString restoredText(const std::string &stored)
-{
-    const QString text = QString::fromLocal8Bit(stored.data(), static_cast<qsizetype>(stored.size()));
-    const std::u32string characters = text.toStdU32String();
-    if (characters.size() <= lumo::storedTextMaxCharacters)
-        return text;
-    return QString::fromStdU32String(characters.substr(0, lumo::storedTextMaxCharacters));
-}
-
-std::string storedText(const QString &text)
-{
-    return text.toLocal8Bit().toStdString();
-}
-
-QFont pixelFont(const QString &family, int pixelSize, bool bold)
-{
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
 }
 
 } // namespace
@@ -432,8 +409,8 @@ lumo::TransferRequest TForm1::transferRequest() const
 void TForm1::FormShow()
 {
     const lumo::StoredSettings stored = lumo::loadSettings(lumo::settingsFilePath());
-    EditIn->setText(restoredText(stored.fileIn));
-    EditOut->setText(restoredText(stored.fileOut));
+    EditIn->setText(storedFileIn_.restore(stored.fileIn));
+    EditOut->setText(storedFileOut_.restore(stored.fileOut));
     // Each stored choice is checked as the operator would check it, in the order of the
     // numbers, so the selection rules rebuild Selection and the available targets; a
     // donor checked after its target unchecks that target again.
@@ -447,8 +424,8 @@ void TForm1::FormCloseQuery(bool &CanClose)
     // written must never keep the operator from closing the program.
     Q_UNUSED(CanClose)
     lumo::StoredSettings settings;
-    settings.fileIn = storedText(EditIn->text());
-    settings.fileOut = storedText(EditOut->text());
+    settings.fileIn = storedFileIn_.store(EditIn->text());
+    settings.fileOut = storedFileOut_.store(EditOut->text());
     for (int number = 1; number <= static_cast<int>(settings.checked.size()); ++number)
         settings.checked.at(static_cast<std::size_t>(number - 1)) = radioButton(number)->isChecked();
     try {

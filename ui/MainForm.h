@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProfileChoices.h"
+#include "StoredFieldText.h"
 #include "TransferCommand.h"
 #include "TransferSelection.h"
 
@@ -120,6 +121,9 @@ private:
     std::unique_ptr<QtOperatorDialogs> dialogs_;
     std::unique_ptr<lumo::TransferCommand> transfer_;
     QPointer<QDialog> aboutDialog_;
+    // What lumo.ini held for EditIn and EditOut, to be written back as it was while unchanged.
+    StoredFieldText storedFileIn_;
+    StoredFieldText storedFileOut_;
     bool shownBefore_ = false;
     // The close query has said yes; a close that waited for a running copy happens after it.
     bool closeGranted_ = false;

@@ -1,5 +1,6 @@
 #include "About.h"
 #include "FileSizeSignal.h"
+#include "LayoutFonts.h"
 #include "LumoApplication.h"
 #include "MainForm.h"
 #include "QtTranslations.h"

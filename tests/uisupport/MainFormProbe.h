@@ -2,12 +2,17 @@
 
 #include "FilenameEdit.h"
 #include "MainForm.h"
+#include "ProfileChoices.h"
 #include "TRadioButton.h"
 
 #include <QFile>
 #include <QList>
+#include <QProgressBar>
 #include <QTest>
 #include <QToolButton>
+
+#include <functional>
+#include <optional>
 
 // The ways the window's tests reach into it and the files they hand it.
 
@@ -36,6 +41,28 @@ inline QList<int> checkedChoices(const TForm1 &form)
             checked << number;
     }
     return checked;
+}
+
+// The numbers of the choices that the operator can click, of both sides or of one.
+inline QList<int> availableChoices(const TForm1 &form, std::optional<ChoiceSide> side = std::nullopt)
+{
+    QList<int> available;
+    for (int number = 1; number <= 16; ++number) {
+        if ((!side || profileChoice(number).side == *side) && form.radioButton(number)->isEnabled())
+            available << number;
+    }
+    return available;
+}
+
+// Runs the action once, between two bytes of the next copy: from the copy's own event pump,
+// once the copy has moved the progress bar off 0. The action is given the progress then.
+inline void whileTheCopyRuns(TForm1 &form, std::function<void(int progress)> action)
+{
+    auto *progress = form.findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
+    QObject::connect(
+        progress, &QProgressBar::valueChanged, &form,
+        [progress, action = std::move(action)](int) { action(progress->value()); },
+        static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
 }
 
 // An image whose bytes differ from their neighbours, so a byte at the wrong offset shows.
