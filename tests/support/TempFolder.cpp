@@ -1,38 +1,67 @@
 #include "TempFolder.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
+#include <string_view>
+#include <system_error>
 
 namespace lumo::test {
 
+std::filesystem::path pathOf(const std::string &utf8)
+{
+    return std::filesystem::path(std::u8string_view(reinterpret_cast<const char8_t *>(utf8.data()), utf8.size()));
+}
+
+std::string utf8Of(const std::filesystem::path &path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 TempFolder::TempFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lumo-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp: " + std::string(std::strerror(errno)));
-    path_ = pattern;
+    // create_directory fails on a name already taken, so two test programs running at
+    // once never share a folder.
+    const std::filesystem::path base = std::filesystem::temp_directory_path().lexically_normal();
+    std::random_device seed;
+    std::mt19937 names(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path candidate = base / ("lumo-test-" + std::to_string(names() % 100000000u));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            path_ = utf8Of(candidate);
+            return;
+        }
+        if (error && !std::filesystem::exists(candidate))
+            throw std::system_error(error, "cannot make a folder in " + utf8Of(base));
+    }
+    throw std::runtime_error("no free folder name in " + utf8Of(base));
 }
 
 TempFolder::~TempFolder()
 {
     std::error_code ignored; // a folder left behind in the temporary area harms no later test
-    std::filesystem::remove_all(path_, ignored);
+    // Read-only files would keep their folder on Windows; the attribute goes first.
+    for (auto entry = std::filesystem::recursive_directory_iterator(pathOf(path_), ignored);
+         entry != std::filesystem::recursive_directory_iterator(); entry.increment(ignored))
+        if (!entry->is_symlink(ignored))
+            std::filesystem::permissions(entry->path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(pathOf(path_), ignored);
 }
 
 std::string TempFolder::file(const std::string &name) const
 {
-    return path_ + "/" + name;
+    return utf8Of((pathOf(path_) / pathOf(name)).make_preferred());
 }
 
 std::string TempFolder::write(const std::string &name, const std::vector<std::uint8_t> &bytes) const
 {
     const std::string target = file(name);
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    std::ofstream out(pathOf(target), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out)
@@ -55,7 +84,7 @@ std::vector<std::uint8_t> patternBytes(std::size_t count, std::uint32_t seed)
 
 std::vector<std::uint8_t> readBytes(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathOf(path), std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -63,7 +92,7 @@ std::vector<std::uint8_t> readBytes(const std::string &path)
 
 void writeText(const std::string &path, const std::string &text)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(pathOf(path), std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
     if (!out)
@@ -74,6 +103,12 @@ std::string readText(const std::string &path)
 {
     const std::vector<std::uint8_t> bytes = readBytes(path);
     return std::string(bytes.begin(), bytes.end());
+}
+
+void makeReadOnly(const std::string &path)
+{
+    std::filesystem::permissions(pathOf(path), std::filesystem::perms::owner_read | std::filesystem::perms::group_read
+                                                   | std::filesystem::perms::others_read);
 }
 
 } // namespace lumo::test
