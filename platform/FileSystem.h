@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace lumo {
 
@@ -18,5 +19,9 @@ bool copyFileOver(const std::string &source, const std::string &destination);
 
 // The full path of the running program file.
 std::string programPath();
+
+// The characters after which a path's folder part ends: "/", and on Windows also "\\" and
+// the ":" of a drive.
+std::string_view folderSeparators();
 
 } // namespace lumo

@@ -4,16 +4,6 @@
 
 namespace lumo {
 
-namespace {
-
-#ifdef _WIN32
-constexpr std::string_view programPathSeparators = "\\/:";
-#else
-constexpr std::string_view programPathSeparators = "/";
-#endif
-
-} // namespace
-
 std::string settingsPathBeside(std::string_view programFile, std::string_view separators)
 {
     const std::size_t last = programFile.find_last_of(separators);
@@ -24,7 +14,7 @@ std::string settingsPathBeside(std::string_view programFile, std::string_view se
 
 std::string settingsFilePath()
 {
-    return settingsPathBeside(programPath(), programPathSeparators);
+    return settingsPathBeside(programPath(), folderSeparators());
 }
 
 } // namespace lumo

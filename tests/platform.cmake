@@ -7,8 +7,9 @@ endif()
 add_library(lumo_test_support STATIC
   ${LUMO_CHILD_PROCESS_SOURCES} support/ChildProcess.h support/ChildRoutine.cpp support/ChildCommandLine.h
   support/OpenErrorForm.cpp support/OpenErrorForm.h
+  support/SymbolicLink.cpp support/SymbolicLink.h
   support/TempFolder.cpp support/TempFolder.h
-  support/ImageFiles.h)
+  support/CurrentFolder.h support/ImageFiles.h)
 target_include_directories(lumo_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/support)
 target_link_libraries(lumo_test_support PUBLIC GTest::gtest)
 

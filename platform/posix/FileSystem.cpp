@@ -168,6 +168,11 @@ bool copyFileOver(const std::string &source, const std::string &destination)
     return syncFolderOf(destination);
 }
 
+std::string_view folderSeparators()
+{
+    return "/";
+}
+
 std::string programPath()
 {
 #ifdef __APPLE__

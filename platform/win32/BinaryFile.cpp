@@ -119,7 +119,10 @@ void BinaryFile::writeByte(std::uint8_t value)
 
 void BinaryFile::flush()
 {
-    if (!FlushFileBuffers(handleOf(handle_)))
+    if (FlushFileBuffers(handleOf(handle_)))
+        return;
+    // Refused only to a handle without write access, which has written nothing to flush.
+    if (GetLastError() != ERROR_ACCESS_DENIED)
         throw StreamWriteError();
 }
 

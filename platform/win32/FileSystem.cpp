@@ -23,8 +23,23 @@ bool flushToDisk(const std::wstring &path)
 
 bool isExistingFile(const std::string &path)
 {
-    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    const std::wstring wide = toWide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return false;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    // The attributes describe a link itself; what it leads to, if anything, decides. An open
+    // that asks for no access follows the link and is refused by no other program's sharing;
+    // backup semantics let it open a folder too.
+    const HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION information {};
+    const bool known = GetFileInformationByHandle(handle, &information) != 0;
+    CloseHandle(handle);
+    return known && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string fullPath(const std::string &path)
@@ -63,6 +78,11 @@ bool copyFileOver(const std::string &source, const std::string &destination)
     if (readOnly && !SetFileAttributesW(to.c_str(), attributes))
         return false;
     return flushed;
+}
+
+std::string_view folderSeparators()
+{
+    return "\\/:";
 }
 
 std::string programPath()
