@@ -35,6 +35,9 @@ export HOME=$wine_home WINEPREFIX=$wine_home/prefix WINEDEBUG=-all WINEDLLOVERRI
 "${as_user[@]}" wineboot -i
 
 # The heading goes just above CTest's summary, to tell it from the other legs' summaries.
+status=0
 (cd "$dir" && "${as_user[@]}" ctest --output-on-failure --parallel "$(nproc)") \
-  | sed -u '/% tests passed, /i Windows (Wine):'
+  | sed -u '/% tests passed, /i Windows (Wine):' || status=$?
+# The Wine server of the prefix outlives the last test program by a few seconds.
 "${as_user[@]}" wineserver -w
+exit "$status"

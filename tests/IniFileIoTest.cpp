@@ -24,6 +24,7 @@ using test::readText;
 using test::TempFolder;
 using test::writeText;
 
+#ifndef _WIN32
 // What a write in a child did: the error's message, or "written".
 std::string replaceReporting(const std::string &path, const std::string &previous, const std::string &text)
 {
@@ -34,6 +35,7 @@ std::string replaceReporting(const std::string &path, const std::string &previou
         return error.what();
     }
 }
+#endif
 
 TEST(IniFileIoTest, ReadsEveryByteOrNothing)
 {

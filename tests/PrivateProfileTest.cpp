@@ -108,7 +108,7 @@ TEST(PrivateProfileTest, TheLoadReadsWhatWindowsWroteAsWindowsReadsIt)
             const std::vector<std::string> values = valuesOf(settings);
             for (std::size_t i = 0; i < keys.size(); ++i)
                 ASSERT_TRUE(WritePrivateProfileStringA("SYSTEM", keys[i].c_str(), values[i].c_str(), path.c_str()));
-            ASSERT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str())); // to the disk
+            WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str()); // to the disk; reports FALSE
             SCOPED_TRACE(readText(path));
             const std::vector<std::string> windows = windowsValues(path);
             EXPECT_EQ(valuesOf(loadSettings(path)), windows);
@@ -120,8 +120,9 @@ TEST(PrivateProfileTest, TheLoadReadsWhatWindowsWroteAsWindowsReadsIt)
                     && (value.front() == ' ' || value.back() == ' '
                         || (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
                             && value.back() == value.front()));
-                if (!trimmedByWindows)
+                if (!trimmedByWindows) {
                     EXPECT_EQ(windows[i], value) << keys[i];
+                }
             }
         }
     }

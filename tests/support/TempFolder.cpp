@@ -61,9 +61,20 @@ std::string TempFolder::file(const std::string &name) const
 std::string TempFolder::write(const std::string &name, const std::vector<std::uint8_t> &bytes) const
 {
     const std::string target = file(name);
+    // A read-only file takes the bytes and stays read-only, as it does for root on POSIX
+    // systems; on Windows the attribute would refuse them.
+    std::error_code missing;
+    const std::filesystem::perms before = std::filesystem::status(pathOf(target), missing).permissions();
+    const bool readOnly = !missing && before != std::filesystem::perms::unknown
+        && (before & std::filesystem::perms::owner_write) == std::filesystem::perms::none;
+    if (readOnly)
+        std::filesystem::permissions(pathOf(target), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
     std::ofstream out(pathOf(target), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
+    if (readOnly)
+        std::filesystem::permissions(pathOf(target), before);
     if (!out)
         throw std::runtime_error("cannot write " + target);
     return target;

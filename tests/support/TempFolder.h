@@ -23,7 +23,8 @@ public:
     const std::string &path() const { return path_; }
     // The path of name inside the folder, with the system's own separators.
     std::string file(const std::string &name) const;
-    // Writes the bytes to a new file of that name and returns its path.
+    // Writes the bytes to a file of that name, new or replaced, and returns its path. A
+    // read-only file stays read-only.
     std::string write(const std::string &name, const std::vector<std::uint8_t> &bytes) const;
 
 private:
