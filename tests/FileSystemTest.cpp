@@ -169,9 +169,40 @@ TEST(FileSystemTest, CopyFileOverReplacesTheDestinationAndLeavesTheSourceAsItWas
     EXPECT_TRUE(readBytes(folder.file("image.bin.bak")).empty());
 }
 
+bool isWritable(const std::string &path)
+{
+    const std::filesystem::perms permissions = std::filesystem::status(pathOf(path)).permissions();
+    return (permissions & std::filesystem::perms::owner_write) != std::filesystem::perms::none;
+}
+
+TEST(FileSystemTest, CopyFileOverKeepsWhetherTheSourceIsReadOnly)
+{
+    const TempFolder folder;
+    const std::string source = folder.write("image.bin", patternBytes(4096));
+    for (const bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly ? "read-only source" : "writable source");
+        if (readOnly)
+            makeReadOnly(source);
+        else
+            std::filesystem::permissions(pathOf(source), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add);
+        const std::string fresh = folder.file("fresh.bak");
+        std::filesystem::remove(pathOf(fresh));
+        const std::string existing = folder.write("existing.bak", patternBytes(10));
+
+        EXPECT_TRUE(copyFileOver(source, fresh));
+        EXPECT_TRUE(copyFileOver(source, existing));
+        EXPECT_EQ(isWritable(fresh), !readOnly);
+        EXPECT_EQ(isWritable(existing), !readOnly);
+        for (const std::string &copy : {fresh, existing})
+            std::filesystem::permissions(pathOf(copy), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add);
+    }
+}
+
 #ifndef _WIN32
-// Windows has no mode bits. The read-only attribute that stands for them there is what
-// CopyFileOverFailsForADestinationThatMayNotBeWritten gives the existing copy.
+// Windows has no mode bits; the read-only attribute that stands for them there is checked by
+// CopyFileOverKeepsWhetherTheSourceIsReadOnly.
 TEST(FileSystemTest, CopyFileOverGivesTheCopyTheSourcesPermissions)
 {
     const TempFolder folder;
