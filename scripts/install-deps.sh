@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-liberation fontconfig
   xauth xvfb
+  # The Windows leg: the cross compiler, GoogleTest's sources to build for it, and Wine.
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 
 missing=()

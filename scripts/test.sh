@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Lumo and runs every test; then runs the tests of the
-# parts without Qt once more in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# parts without Qt once more in a build with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and once more built for Windows and run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -10,3 +11,5 @@ bash scripts/build.sh build
 
 bash scripts/build.sh build-sanitize -DLUMO_SANITIZE=ON -DLUMO_WITH_GUI=OFF -DCMAKE_BUILD_TYPE=Debug
 (cd build-sanitize && ctest --output-on-failure --parallel "$(nproc)")
+
+bash scripts/test-windows.sh build-windows

@@ -29,7 +29,6 @@ using test::readText;
 using test::TempFolder;
 using test::writeText;
 
-
 TEST(IniFileIoTest, ReadsEveryByteOrNothing)
 {
     TempFolder folder;
@@ -71,7 +70,11 @@ TEST(IniFileIoTest, AnUpdateChangesTheCurrentTextAndKeepsTheRest)
 }
 
 #ifndef _WIN32
-// Permission bits, links, file size limits and other processes: POSIX only.
+// Permission bits, links, file size limits and forked writers: POSIX only. On Windows,
+// StoredSettingsTest's read-only file is the save that the system refuses; the read-only
+// attribute of a Windows folder does not keep new files out, and its access lists are no
+// part of Lumo. Windows sets a process no file size limit either, and the Windows test leg
+// has no small volume to fill.
 using test::ChildProcess;
 using test::ChildUser;
 

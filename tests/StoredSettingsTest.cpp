@@ -1,16 +1,19 @@
 #include "IniFileError.h"
 #include "IniFileIo.h"
 #include "StoredSettings.h"
+#include "ChildProcess.h"
+#include "CurrentFolder.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #ifndef _WIN32
-#include "ChildProcess.h"
 #include "RandomKills.h"
 
 #include <chrono>
@@ -152,40 +155,25 @@ TEST(StoredSettingsTest, AFileEditedTheWindowsWayIsReadAndKeptOnSaving)
     EXPECT_EQ(loadSettings(path), loaded);
 }
 
-#ifndef _WIN32
-// Permission bits, devices, FIFOs, sockets, kills and other processes: POSIX only.
-using test::ChildProcess;
-using test::ChildUser;
-
-
-// What a save did: the error's message, or "saved".
-std::string saveReporting(const std::string &path, const StoredSettings &settings)
-{
-    try {
-        saveSettings(path, settings);
-        return "saved";
-    } catch (const IniFileError &error) {
-        return error.what();
-    }
-}
-
 TEST(StoredSettingsTest, AFileThatGivesNothingLoadsTheDefaults)
 {
     TempFolder folder;
     std::filesystem::create_directory(folder.file("folder.ini"));
     writeText(folder.file("other.ini"), "[Other]\r\nFileIn=x\r\nRB1=1\r\n");
     writeText(folder.file("binary.ini"), std::string("\0\xFF\x01[SYS\r\nRB1=1", 14));
-    writeText(folder.file("unreadable.ini"), "[SYSTEM]\r\nFileIn=x\r\nRB1=1\r\n");
-    std::filesystem::permissions(folder.file("unreadable.ini"), std::filesystem::perms(0200));
-
     for (const char *name : {"missing.ini", "folder.ini", "other.ini", "binary.ini"})
         EXPECT_EQ(loadSettings(folder.file(name)), StoredSettings{}) << name;
 
+#ifndef _WIN32
+    // Windows has no attribute that keeps a file from being read; only access lists do.
+    writeText(folder.file("unreadable.ini"), "[SYSTEM]\r\nFileIn=x\r\nRB1=1\r\n");
+    std::filesystem::permissions(folder.file("unreadable.ini"), std::filesystem::perms(0200));
     const test::ChildOutcome unreadable = test::runInChild(
         [&] { return loadSettings(folder.file("unreadable.ini")) == StoredSettings{} ? "defaults" : "values"; },
-        ChildUser::Unprivileged);
+        test::ChildUser::Unprivileged);
     EXPECT_EQ(unreadable.exitCode, 0) << unreadable.report;
     EXPECT_EQ(unreadable.report, "defaults");
+#endif
 }
 
 TEST(StoredSettingsTest, AFileThatCannotBeWrittenIsReportedByItsFullPathAndKept)
@@ -195,12 +183,16 @@ TEST(StoredSettingsTest, AFileThatCannotBeWrittenIsReportedByItsFullPathAndKept)
         std::filesystem::perms mode;
         bool relativePath;
     };
-    const Case cases[] = {
+    // On Windows perms 0444 give the read-only attribute.
+    std::vector<Case> cases = {
         {"read-only", std::filesystem::perms(0444), false},
         {"read-only, named from its folder", std::filesystem::perms(0444), true},
-        // Written over blind, the other sections of a file that cannot be read would be lost.
-        {"write-only", std::filesystem::perms(0200), false},
     };
+#ifndef _WIN32
+    // Written over blind, the other sections of a file that cannot be read would be lost.
+    // Windows has no attribute that keeps a file from being read.
+    cases.push_back({"write-only", std::filesystem::perms(0200), false});
+#endif
     const std::string content = "[SYSTEM]\r\nFileIn=old\r\n\r\n[Other]\r\nKey=kept\r\n";
     StoredSettings settings = checkedButtons({1});
     settings.fileIn = "new";
@@ -211,22 +203,37 @@ TEST(StoredSettingsTest, AFileThatCannotBeWrittenIsReportedByItsFullPathAndKept)
         writeText(path, content);
         std::filesystem::permissions(path, c.mode);
 
-        const test::ChildOutcome outcome = test::runInChild(
-            [&] {
-                if (c.relativePath && chdir(folder.path().c_str()) != 0)
-                    return std::string("chdir failed");
-                try {
-                    saveSettings(c.relativePath ? "lumo.ini" : path, settings);
-                    return std::string("saved");
-                } catch (const IniFileError &error) {
-                    return std::string(error.what());
-                }
-            },
-            ChildUser::Unprivileged);
+        const test::ChildOutcome outcome = test::runAsOrdinaryUser([&] {
+            std::optional<test::CurrentFolder> current;
+            if (c.relativePath)
+                current.emplace(folder.path());
+            try {
+                saveSettings(c.relativePath ? "lumo.ini" : path, settings);
+                return std::string("saved");
+            } catch (const IniFileError &error) {
+                return std::string(error.what());
+            }
+        });
 
         EXPECT_EQ(outcome.exitCode, 0) << c.what << ": " << outcome.report;
         EXPECT_EQ(outcome.report, "Unable to write to " + path) << c.what;
         EXPECT_EQ(readText(path), content) << c.what;
+    }
+}
+
+#ifndef _WIN32
+// Permission bits, devices, FIFOs, sockets, kills and other processes: POSIX only.
+using test::ChildProcess;
+using test::ChildUser;
+
+// What a save did: the error's message, or "saved".
+std::string saveReporting(const std::string &path, const StoredSettings &settings)
+{
+    try {
+        saveSettings(path, settings);
+        return "saved";
+    } catch (const IniFileError &error) {
+        return error.what();
     }
 }
 
