@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -16,7 +17,6 @@
 #ifndef _WIN32
 #include "RandomKills.h"
 
-#include <chrono>
 #include <iostream>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -38,6 +38,17 @@ StoredSettings checkedButtons(std::initializer_list<int> numbers)
     for (const int n : numbers)
         settings.checked[static_cast<std::size_t>(n - 1)] = true;
     return settings;
+}
+
+// What a save did: the error's message, or "saved".
+std::string saveReporting(const std::string &path, const StoredSettings &settings)
+{
+    try {
+        saveSettings(path, settings);
+        return "saved";
+    } catch (const IniFileError &error) {
+        return error.what();
+    }
 }
 
 TEST(StoredSettingsTest, FirstRunStartsEmptyAndTheCloseCreatesTheFile)
@@ -221,21 +232,43 @@ TEST(StoredSettingsTest, AFileThatCannotBeWrittenIsReportedByItsFullPathAndKept)
     }
 }
 
-#ifndef _WIN32
-// Permission bits, devices, FIFOs, sockets, kills and other processes: POSIX only.
-using test::ChildProcess;
-using test::ChildUser;
+// Another copy of the program in the middle of its own save of the file named first, where
+// it stays until the parent's turn.
+const test::ChildRoutine saveUntilTold("save-until-told", [](test::ChildProcess &self,
+                                                            const test::ChildArguments &arguments) {
+    updateIniFile(arguments.at(0), [&](IniDocument &) {
+        self.notifyParent();
+        self.awaitParent();
+    });
+    return std::string("saved");
+});
 
-// What a save did: the error's message, or "saved".
-std::string saveReporting(const std::string &path, const StoredSettings &settings)
+TEST(StoredSettingsTest, ALockHeldByAnotherCopyForLongerThanTheWaitFailsTheSave)
 {
-    try {
-        saveSettings(path, settings);
-        return "saved";
-    } catch (const IniFileError &error) {
-        return error.what();
-    }
+    TempFolder folder;
+    const std::string path = folder.file("lumo.ini");
+    const std::string content = "[SYSTEM]\r\nFileIn=old\r\n";
+    writeText(path, content);
+
+    test::ChildProcess other("save-until-told", {path});
+    ASSERT_TRUE(other.awaitChild()) << other.finish().report;
+    const auto start = std::chrono::steady_clock::now();
+    const std::string report = saveReporting(path, checkedButtons({1}));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    other.resumeChild();
+    const test::ChildOutcome outcome = other.finish();
+
+    EXPECT_EQ(report, "Unable to write to " + path);
+    EXPECT_GE(waited, iniFileLockWait);
+    EXPECT_LT(waited, iniFileLockWait + std::chrono::seconds(5)) << "the wait is bounded";
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
+    EXPECT_EQ(readText(path), content);
 }
+
+#ifndef _WIN32
+// Permission bits, devices, FIFOs, sockets and kills: POSIX only. On Windows no test gives
+// the settings a device or a pipe, and none kills a save; a folder at the name is among the
+// files that give nothing, above.
 
 // Nothing but a regular file is read or replaced, and nothing waits on what is there: the
 // load gives the defaults and the save reports the file, each in a child whose alarm ends
@@ -332,34 +365,6 @@ TEST(StoredSettingsTest, AKillAtAnyMomentOfASaveLeavesTheOldFileOrTheNewOneWhole
     EXPECT_EQ(saveReporting(path, before), "saved");
 }
 
-TEST(StoredSettingsTest, ALockHeldByAnotherCopyForLongerThanTheWaitFailsTheSave)
-{
-    TempFolder folder;
-    const std::string path = folder.file("lumo.ini");
-    const std::string content = "[SYSTEM]\r\nFileIn=old\r\n";
-    writeText(path, content);
-
-    // The other copy is in the middle of its own save, and stays there.
-    ChildProcess other([&](ChildProcess &self) {
-        updateIniFile(path, [&](IniDocument &) {
-            self.notifyParent();
-            self.awaitParent();
-        });
-        return std::string("saved");
-    });
-    ASSERT_TRUE(other.awaitChild());
-    const auto start = std::chrono::steady_clock::now();
-    const std::string report = saveReporting(path, checkedButtons({1}));
-    const auto waited = std::chrono::steady_clock::now() - start;
-    other.resumeChild();
-    const test::ChildOutcome outcome = other.finish();
-
-    EXPECT_EQ(report, "Unable to write to " + path);
-    EXPECT_GE(waited, iniFileLockWait);
-    EXPECT_LT(waited, iniFileLockWait + std::chrono::seconds(5)) << "the wait is bounded";
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
-    EXPECT_EQ(readText(path), content);
-}
 #endif
 
 } // namespace
