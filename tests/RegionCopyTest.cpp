@@ -144,9 +144,12 @@ TEST_F(RegionCopyTest, ProgressAtTheBoundariesThenOkAt100ThenZero)
     }
 }
 
+#ifndef _WIN32
 // While the bar shows a value, the bytes of the steps before the next value may still be
 // on their way; by the time it moves on, every byte of the steps that showed the old value
-// is in the file.
+// is in the file. The test reads the target during the copy, which the advisory lock of
+// POSIX systems allows; on Windows the copy holds the target unshared, so no other open can
+// look at it midway, and no test there checks when the bytes reach the file.
 TEST_F(RegionCopyTest, EveryByteOfAProgressValueIsInTheFileWhenTheBarMovesOn)
 {
     const RegionCopyRequest r = request(pfMikas114Mode3, pfMikas114Mode4);
@@ -174,6 +177,7 @@ TEST_F(RegionCopyTest, EveryByteOfAProgressValueIsInTheFileWhenTheBarMovesOn)
     EXPECT_TRUE(std::is_sorted(writtenAtNewValue.begin(), writtenAtNewValue.end()));
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Ok!"});
 }
+#endif
 
 TEST_F(RegionCopyTest, BackupIsWholeBeforeTheFirstByteAndReplacedByTheNextRun)
 {
