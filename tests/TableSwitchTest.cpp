@@ -263,8 +263,8 @@ TEST(TableSwitchTest, FileEndingAtOrBeforeTheItemGivesTheReadError)
     }
 }
 
-// The questions asked in another process, where GoogleTest assertions would go unseen: an
-// answer comes from the list while it lasts, then No.
+// The questions asked, in a child on POSIX systems, where GoogleTest assertions would go
+// unseen: an answer comes from the list while it lasts, then No.
 class ChildDialogs : public OperatorDialogs {
 public:
     explicit ChildDialogs(std::vector<TModalResult> answers) : answers_(std::move(answers)) {}
