@@ -80,9 +80,16 @@ std::uint8_t enablingValue(ItemKind kind, std::uint8_t value)
     return value != 0 ? value : inputSelectorOn;
 }
 
+// Built in place: for a literal added to a temporary string, GCC 12 gives a false -Wrestrict
+// warning in optimised builds, and the cross build makes warnings errors.
 std::string quoted(std::string_view text)
 {
-    return "\"" + std::string(text) + "\"";
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '"';
+    result += text;
+    result += '"';
+    return result;
 }
 
 // The statement, an empty line (LF CR CR) and the question.

@@ -34,7 +34,9 @@ public:
     // False when not every byte reached the file (a full disk, a file size limit).
     bool write(const void *data, std::size_t size);
     // Flushes and closes the temporary file, renames it over the destination and makes the
-    // new name durable. False on any failure, with the destination left as it was.
+    // new name durable. False on any failure, with the destination left as it was. Windows
+    // renames over no file that another program has open, so there the rename waits up to
+    // two seconds for such a reader to close it.
     bool commit();
 
 private:

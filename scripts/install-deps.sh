@@ -10,6 +10,8 @@ packages=(
   fonts-liberation fontconfig
   xauth xvfb
   pkgconf libxcb1-dev # the start-up benchmark watches the X server
+  # The Windows leg: the cross compiler, GoogleTest's sources to build for it, and Wine.
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 
 missing=()

@@ -1,3 +1,4 @@
+#include "ChildProcess.h"
 #include "FileLock.h"
 #include "TempFolder.h"
 
@@ -7,10 +8,9 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 
 #ifndef _WIN32
-#include "ChildProcess.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -35,21 +35,25 @@ TEST(FileLockTest, OneHolderAtATimeAndTheNextOneOnceItIsReleased)
     EXPECT_TRUE(std::filesystem::is_regular_file(path)) << "the lock file stays";
 }
 
-#ifndef _WIN32
+// Takes the lock named first, and lets it go a moment after the parent's turn.
+const test::ChildRoutine holdLock("hold-lock", [](test::ChildProcess &self, const test::ChildArguments &arguments) {
+    std::optional<FileLock> lock = FileLock::acquire(arguments.at(0), 0ms);
+    if (!lock)
+        return std::string("not taken");
+    self.notifyParent();
+    self.awaitParent();
+    std::this_thread::sleep_for(200ms);
+    lock.reset();
+    return std::string("released");
+});
+
 // What another process holds is waited for, and taken as soon as that process lets go.
 TEST(FileLockTest, AWaitingProcessTakesTheLockWhenTheHolderReleasesIt)
 {
     const TempFolder folder;
     const std::string path = folder.file("lumo.ini.lock");
-    test::ChildProcess holder([&](test::ChildProcess &self) {
-        std::optional<FileLock> lock = FileLock::acquire(path, 0ms);
-        self.notifyParent();
-        self.awaitParent();
-        ::usleep(200 * 1000);
-        lock.reset();
-        return std::string("released");
-    });
-    ASSERT_TRUE(holder.awaitChild());
+    test::ChildProcess holder("hold-lock", {path});
+    ASSERT_TRUE(holder.awaitChild()) << holder.finish().report;
     EXPECT_FALSE(FileLock::acquire(path, 0ms));
     holder.resumeChild();
     EXPECT_TRUE(FileLock::acquire(path, 5s));
@@ -58,8 +62,10 @@ TEST(FileLockTest, AWaitingProcessTakesTheLockWhenTheHolderReleasesIt)
     EXPECT_EQ(outcome.report, "released");
 }
 
+#ifndef _WIN32
 // A link, a folder or a FIFO at the lock's name is refused at once and left as it was; the
-// alarm ends a wait on the FIFO within seconds.
+// alarm ends a wait on the FIFO within seconds. Links, FIFOs and the forked child with its
+// alarm are POSIX only; on Windows no test puts anything but a file at the lock's name.
 TEST(FileLockTest, ALinkFolderOrFifoAtTheNameIsRefused)
 {
     const TempFolder folder;

@@ -1,3 +1,4 @@
+#include "ChildProcess.h"
 #include "IniDocument.h"
 #include "IniFileError.h"
 #include "IniFileIo.h"
@@ -5,20 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 
 #ifndef _WIN32
-#include "ChildProcess.h"
 #include "FileSizeSignal.h"
 
-#include <chrono>
-#include <iostream>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <thread>
 #endif
 
 namespace lumo {
@@ -28,7 +28,6 @@ using test::namesIn;
 using test::readText;
 using test::TempFolder;
 using test::writeText;
-
 
 TEST(IniFileIoTest, ReadsEveryByteOrNothing)
 {
@@ -70,13 +69,92 @@ TEST(IniFileIoTest, AnUpdateChangesTheCurrentTextAndKeepsTheRest)
     EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"lumo.ini", "lumo.ini.lock"}));
 }
 
-#ifndef _WIN32
-// Permission bits, links, file size limits and other processes: POSIX only.
 using test::ChildProcess;
-using test::ChildUser;
 
 const std::string previousText = "[Other]\r\nKey=kept\r\n";
 const std::string newText = previousText + "\r\n[SYSTEM]\r\nFileIn=" + std::string(4000, 'x') + "\r\n";
+
+// Two copies of the program saving at the same moments: each counts its updates of the file
+// named first, for writingTime, in the section named second; its last count is its number
+// of updates only if no other update was lost over it.
+constexpr auto writingTime = std::chrono::milliseconds(1500);
+
+const test::ChildRoutine countUpdates("count-updates", [](ChildProcess &self, const test::ChildArguments &arguments) {
+    const std::string &path = arguments.at(0);
+    const std::string &section = arguments.at(1);
+    self.notifyParent();
+    self.awaitParent();
+    int updates = 0;
+    const auto end = std::chrono::steady_clock::now() + writingTime;
+    while (std::chrono::steady_clock::now() < end) {
+        updateIniFile(path, [&](IniDocument &document) {
+            const int count = std::stoi(document.value(section, "Count").value_or("0"));
+            document.setValue(section, "Count", std::to_string(count + 1));
+        });
+        ++updates;
+        // A copy of the program saves at a close, not back to back: the pause lets the
+        // other writer in between.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return std::to_string(updates);
+});
+
+// Through the locked read, change and write, no save loses the other's change, and a reader
+// in between always finds a whole file.
+TEST(IniFileIoTest, TwoProcessesUpdatingAtOnceKeepEachOthersSectionsAndReadersSeeWholeFiles)
+{
+    TempFolder folder;
+    const std::string path = folder.file("lumo.ini");
+    writeText(path, previousText);
+    ChildProcess first("count-updates", {path, "First"});
+    ChildProcess second("count-updates", {path, "Second"});
+    ASSERT_TRUE(first.awaitChild());
+    ASSERT_TRUE(second.awaitChild());
+    first.resumeChild();
+    second.resumeChild();
+
+    int reads = 0;
+    int lastFirst = 0;
+    int lastSecond = 0;
+    const auto end = std::chrono::steady_clock::now() + writingTime;
+    while (std::chrono::steady_clock::now() < end) {
+        const std::optional<std::string> text = readIniFile(path);
+        ASSERT_TRUE(text) << "read " << reads << " found no file";
+        ASSERT_TRUE(text->ends_with("\r\n")) << *text;
+        const IniDocument document(*text);
+        ASSERT_EQ(document.value("Other", "Key"), "kept") << *text;
+        // A count never goes back, and a section once written is in every later file.
+        const int firstCount = std::stoi(document.value("First", "Count").value_or("0"));
+        const int secondCount = std::stoi(document.value("Second", "Count").value_or("0"));
+        ASSERT_GE(firstCount, lastFirst) << *text;
+        ASSERT_GE(secondCount, lastSecond) << *text;
+        lastFirst = firstCount;
+        lastSecond = secondCount;
+        ++reads;
+    }
+    const test::ChildOutcome firstOutcome = first.finish();
+    const test::ChildOutcome secondOutcome = second.finish();
+    ASSERT_EQ(firstOutcome.exitCode, 0) << firstOutcome.report;
+    ASSERT_EQ(secondOutcome.exitCode, 0) << secondOutcome.report;
+
+    const IniDocument last(readText(path));
+    EXPECT_EQ(last.value("Other", "Key"), "kept");
+    EXPECT_EQ(last.value("First", "Count"), firstOutcome.report);
+    EXPECT_EQ(last.value("Second", "Count"), secondOutcome.report);
+    EXPECT_GT(std::stoi(firstOutcome.report), 0);
+    EXPECT_GT(std::stoi(secondOutcome.report), 0);
+    std::cout << "updates: " << firstOutcome.report << " and " << secondOutcome.report << ", reads between: " << reads
+              << "\n";
+}
+
+#ifndef _WIN32
+// Permission bits, links and file size limits: POSIX only. On Windows, StoredSettingsTest's
+// read-only file is the save that the system refuses; the read-only attribute of a Windows
+// folder does not keep new files out, and its access lists are no part of Lumo. Windows
+// makes symbolic links only with a privilege, and the Wine of the Windows test leg makes
+// none. Windows sets a process no file size limit either, and the Windows test leg has no
+// small volume to fill.
+using test::ChildUser;
 
 // What a write in a child did: the error's message, or "written".
 std::string replaceReporting(const std::string &path, const std::string &text)
@@ -158,77 +236,6 @@ TEST(IniFileIoTest, AFullDiskLeavesTheOldFileWholeAndNoTemporaryFile)
     EXPECT_EQ(namesIn(folder.path()), std::set<std::string>{"lumo.ini"});
 }
 
-// Two copies of the program saving at the same moments, each its own section, through the
-// locked read, change and write: no save loses the other's change, and a reader in
-// between always finds a whole file.
-TEST(IniFileIoTest, TwoProcessesUpdatingAtOnceKeepEachOthersSectionsAndReadersSeeWholeFiles)
-{
-    TempFolder folder;
-    const std::string path = folder.file("lumo.ini");
-    writeText(path, previousText);
-    constexpr auto writingTime = std::chrono::milliseconds(1500);
-
-    // Each writer counts its updates in its own section; its last count is its number of
-    // updates only if no other update was lost over it.
-    const auto writer = [&](const std::string &section) {
-        return [&, section](ChildProcess &self) {
-            self.notifyParent();
-            self.awaitParent();
-            int updates = 0;
-            const auto end = std::chrono::steady_clock::now() + writingTime;
-            while (std::chrono::steady_clock::now() < end) {
-                updateIniFile(path, [&](IniDocument &document) {
-                    const int count = std::stoi(document.value(section, "Count").value_or("0"));
-                    document.setValue(section, "Count", std::to_string(count + 1));
-                });
-                ++updates;
-                // A copy of the program saves at a close, not back to back: the pause lets
-                // the other writer in between.
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-            return std::to_string(updates);
-        };
-    };
-    ChildProcess first(writer("First"));
-    ChildProcess second(writer("Second"));
-    ASSERT_TRUE(first.awaitChild());
-    ASSERT_TRUE(second.awaitChild());
-    first.resumeChild();
-    second.resumeChild();
-
-    int reads = 0;
-    int lastFirst = 0;
-    int lastSecond = 0;
-    const auto end = std::chrono::steady_clock::now() + writingTime;
-    while (std::chrono::steady_clock::now() < end) {
-        const std::optional<std::string> text = readIniFile(path);
-        ASSERT_TRUE(text) << "read " << reads << " found no file";
-        ASSERT_TRUE(text->ends_with("\r\n")) << *text;
-        const IniDocument document(*text);
-        ASSERT_EQ(document.value("Other", "Key"), "kept") << *text;
-        // A count never goes back, and a section once written is in every later file.
-        const int firstCount = std::stoi(document.value("First", "Count").value_or("0"));
-        const int secondCount = std::stoi(document.value("Second", "Count").value_or("0"));
-        ASSERT_GE(firstCount, lastFirst) << *text;
-        ASSERT_GE(secondCount, lastSecond) << *text;
-        lastFirst = firstCount;
-        lastSecond = secondCount;
-        ++reads;
-    }
-    const test::ChildOutcome firstOutcome = first.finish();
-    const test::ChildOutcome secondOutcome = second.finish();
-    ASSERT_EQ(firstOutcome.exitCode, 0) << firstOutcome.report;
-    ASSERT_EQ(secondOutcome.exitCode, 0) << secondOutcome.report;
-
-    const IniDocument last(readText(path));
-    EXPECT_EQ(last.value("Other", "Key"), "kept");
-    EXPECT_EQ(last.value("First", "Count"), firstOutcome.report);
-    EXPECT_EQ(last.value("Second", "Count"), secondOutcome.report);
-    EXPECT_GT(std::stoi(firstOutcome.report), 0);
-    EXPECT_GT(std::stoi(secondOutcome.report), 0);
-    std::cout << "updates: " << firstOutcome.report << " and " << secondOutcome.report << ", reads between: " << reads
-              << "\n";
-}
 #endif
 
 } // namespace

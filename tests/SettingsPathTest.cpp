@@ -1,16 +1,18 @@
 #include "SettingsPath.h"
 
+#include "ChildProcess.h"
+#include "FileSystem.h"
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #ifndef _WIN32
-#include "TempFolder.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -21,6 +23,9 @@ extern char **environ;
 
 namespace lumo {
 namespace {
+
+using test::ChildArguments;
+using test::ChildProcess;
 
 TEST(SettingsPathTest, PutsLumoIniInTheProgramFilesFolder)
 {
@@ -44,10 +49,31 @@ TEST(SettingsPathTest, PutsLumoIniInTheProgramFilesFolder)
         EXPECT_EQ(settingsPathBeside(c.programFile, c.separators), c.expected) << c.programFile;
 }
 
+// The running program's own path and its settings file, one a line.
+const test::ChildRoutine reportPaths("report-paths", [](ChildProcess &, const ChildArguments &) {
+    return programPath() + "\n" + settingsFilePath();
+});
+
+TEST(SettingsPathTest, TheProgramAndItsSettingsFileAreFoundInAFolderWithACyrillicName)
+{
+    const test::TempFolder folder;
+    const std::string programFolder = folder.file("Програми Лумо");
+    std::filesystem::create_directory(test::pathOf(programFolder));
+    const std::filesystem::path self = test::pathOf(programPath());
+    const std::string copy = test::utf8Of(test::pathOf(programFolder) / self.filename());
+    std::filesystem::copy_file(self, test::pathOf(copy));
+
+    ChildProcess child("report-paths", {}, copy);
+    const test::ChildOutcome outcome = child.finish();
+
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
+    EXPECT_EQ(outcome.report, copy + "\n" + test::utf8Of(test::pathOf(programFolder) / "lumo.ini"));
+}
+
 // The running program's own path comes from the system. These tests start a hard link of
-// this test program from folders they made, which takes POSIX process calls; on Windows
-// the rule with its separators is covered by the table above, and the program's own path
-// by FileSystemTest.
+// this test program from folders they made, which takes POSIX process calls. On Windows
+// TheProgramAndItsSettingsFileAreFoundInAFolderWithACyrillicName starts a copy of the test
+// program from a Cyrillic folder; no test there starts one from a path longer than MAX_PATH.
 #ifndef _WIN32
 
 // Started with this argument, the test program prints settingsFilePath() and ends.

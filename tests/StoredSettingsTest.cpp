@@ -1,19 +1,22 @@
 #include "IniFileError.h"
 #include "IniFileIo.h"
 #include "StoredSettings.h"
+#include "ChildProcess.h"
+#include "CurrentFolder.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #ifndef _WIN32
-#include "ChildProcess.h"
 #include "RandomKills.h"
 
-#include <chrono>
 #include <iostream>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -35,6 +38,17 @@ StoredSettings checkedButtons(std::initializer_list<int> numbers)
     for (const int n : numbers)
         settings.checked[static_cast<std::size_t>(n - 1)] = true;
     return settings;
+}
+
+// What a save did: the error's message, or "saved".
+std::string saveReporting(const std::string &path, const StoredSettings &settings)
+{
+    try {
+        saveSettings(path, settings);
+        return "saved";
+    } catch (const IniFileError &error) {
+        return error.what();
+    }
 }
 
 TEST(StoredSettingsTest, FirstRunStartsEmptyAndTheCloseCreatesTheFile)
@@ -152,42 +166,27 @@ TEST(StoredSettingsTest, AFileEditedTheWindowsWayIsReadAndKeptOnSaving)
     EXPECT_EQ(loadSettings(path), loaded);
 }
 
-#ifndef _WIN32
-// Permission bits, devices, FIFOs, sockets, kills and other processes: POSIX only.
-using test::ChildProcess;
-using test::ChildUser;
-
-
-// What a save did: the error's message, or "saved".
-std::string saveReporting(const std::string &path, const StoredSettings &settings)
-{
-    try {
-        saveSettings(path, settings);
-        return "saved";
-    } catch (const IniFileError &error) {
-        return error.what();
-    }
-}
-
 TEST(StoredSettingsTest, AFileThatGivesNothingLoadsTheDefaults)
 {
     TempFolder folder;
     std::filesystem::create_directory(folder.file("folder.ini"));
     writeText(folder.file("other.ini"), "[Other]\r\nFileIn=x\r\nRB1=1\r\n");
     writeText(folder.file("binary.ini"), std::string("\0\xFF\x01[SYS\r\nRB1=1", 14));
-    writeText(folder.file("unreadable.ini"), "[SYSTEM]\r\nFileIn=x\r\nRB1=1\r\n");
-    std::filesystem::permissions(folder.file("unreadable.ini"), std::filesystem::perms(0200));
-
     for (const char *name : {"missing.ini", "folder.ini", "other.ini", "binary.ini"})
         EXPECT_EQ(loadSettings(folder.file(name)), StoredSettings{}) << name;
 
+#ifndef _WIN32
     if (const std::string &why = test::whyNoUnprivilegedChild(); !why.empty())
         GTEST_SKIP() << why;
+    // Windows has no attribute that keeps a file from being read; only access lists do.
+    writeText(folder.file("unreadable.ini"), "[SYSTEM]\r\nFileIn=x\r\nRB1=1\r\n");
+    std::filesystem::permissions(folder.file("unreadable.ini"), std::filesystem::perms(0200));
     const test::ChildOutcome unreadable = test::runInChild(
         [&] { return loadSettings(folder.file("unreadable.ini")) == StoredSettings{} ? "defaults" : "values"; },
-        ChildUser::Unprivileged);
+        test::ChildUser::Unprivileged);
     EXPECT_EQ(unreadable.exitCode, 0) << unreadable.report;
     EXPECT_EQ(unreadable.report, "defaults");
+#endif
 }
 
 TEST(StoredSettingsTest, AFileThatCannotBeWrittenIsReportedByItsFullPathAndKept)
@@ -199,12 +198,16 @@ TEST(StoredSettingsTest, AFileThatCannotBeWrittenIsReportedByItsFullPathAndKept)
         std::filesystem::perms mode;
         bool relativePath;
     };
-    const Case cases[] = {
+    // On Windows perms 0444 give the read-only attribute.
+    std::vector<Case> cases = {
         {"read-only", std::filesystem::perms(0444), false},
         {"read-only, named from its folder", std::filesystem::perms(0444), true},
-        // Written over blind, the other sections of a file that cannot be read would be lost.
-        {"write-only", std::filesystem::perms(0200), false},
     };
+#ifndef _WIN32
+    // Written over blind, the other sections of a file that cannot be read would be lost.
+    // Windows has no attribute that keeps a file from being read.
+    cases.push_back({"write-only", std::filesystem::perms(0200), false});
+#endif
     const std::string content = "[SYSTEM]\r\nFileIn=old\r\n\r\n[Other]\r\nKey=kept\r\n";
     StoredSettings settings = checkedButtons({1});
     settings.fileIn = "new";
@@ -215,24 +218,61 @@ TEST(StoredSettingsTest, AFileThatCannotBeWrittenIsReportedByItsFullPathAndKept)
         writeText(path, content);
         std::filesystem::permissions(path, c.mode);
 
-        const test::ChildOutcome outcome = test::runInChild(
-            [&] {
-                if (c.relativePath && chdir(folder.path().c_str()) != 0)
-                    return std::string("chdir failed");
-                try {
-                    saveSettings(c.relativePath ? "lumo.ini" : path, settings);
-                    return std::string("saved");
-                } catch (const IniFileError &error) {
-                    return std::string(error.what());
-                }
-            },
-            ChildUser::Unprivileged);
+        const test::ChildOutcome outcome = test::runAsOrdinaryUser([&] {
+            std::optional<test::CurrentFolder> current;
+            if (c.relativePath)
+                current.emplace(folder.path());
+            try {
+                saveSettings(c.relativePath ? "lumo.ini" : path, settings);
+                return std::string("saved");
+            } catch (const IniFileError &error) {
+                return std::string(error.what());
+            }
+        });
 
         EXPECT_EQ(outcome.exitCode, 0) << c.what << ": " << outcome.report;
         EXPECT_EQ(outcome.report, "Unable to write to " + path) << c.what;
         EXPECT_EQ(readText(path), content) << c.what;
     }
 }
+
+// Another copy of the program in the middle of its own save of the file named first, where
+// it stays until the parent's turn.
+const test::ChildRoutine saveUntilTold("save-until-told", [](test::ChildProcess &self,
+                                                            const test::ChildArguments &arguments) {
+    updateIniFile(arguments.at(0), [&](IniDocument &) {
+        self.notifyParent();
+        self.awaitParent();
+    });
+    return std::string("saved");
+});
+
+TEST(StoredSettingsTest, ALockHeldByAnotherCopyForLongerThanTheWaitFailsTheSave)
+{
+    TempFolder folder;
+    const std::string path = folder.file("lumo.ini");
+    const std::string content = "[SYSTEM]\r\nFileIn=old\r\n";
+    writeText(path, content);
+
+    test::ChildProcess other("save-until-told", {path});
+    ASSERT_TRUE(other.awaitChild()) << other.finish().report;
+    const auto start = std::chrono::steady_clock::now();
+    const std::string report = saveReporting(path, checkedButtons({1}));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    other.resumeChild();
+    const test::ChildOutcome outcome = other.finish();
+
+    EXPECT_EQ(report, "Unable to write to " + path);
+    EXPECT_GE(waited, iniFileLockWait);
+    EXPECT_LT(waited, iniFileLockWait + std::chrono::seconds(5)) << "the wait is bounded";
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
+    EXPECT_EQ(readText(path), content);
+}
+
+#ifndef _WIN32
+// Permission bits, devices, FIFOs, sockets and kills: POSIX only. On Windows no test gives
+// the settings a device or a pipe, and none kills a save; a folder at the name is among the
+// files that give nothing, above.
 
 // Nothing but a regular file is read or replaced, and nothing waits on what is there: the
 // load gives the defaults and the save reports the file, each in a child whose alarm ends
@@ -329,34 +369,6 @@ TEST(StoredSettingsTest, AKillAtAnyMomentOfASaveLeavesTheOldFileOrTheNewOneWhole
     EXPECT_EQ(saveReporting(path, before), "saved");
 }
 
-TEST(StoredSettingsTest, ALockHeldByAnotherCopyForLongerThanTheWaitFailsTheSave)
-{
-    TempFolder folder;
-    const std::string path = folder.file("lumo.ini");
-    const std::string content = "[SYSTEM]\r\nFileIn=old\r\n";
-    writeText(path, content);
-
-    // The other copy is in the middle of its own save, and stays there.
-    ChildProcess other([&](ChildProcess &self) {
-        updateIniFile(path, [&](IniDocument &) {
-            self.notifyParent();
-            self.awaitParent();
-        });
-        return std::string("saved");
-    });
-    ASSERT_TRUE(other.awaitChild());
-    const auto start = std::chrono::steady_clock::now();
-    const std::string report = saveReporting(path, checkedButtons({1}));
-    const auto waited = std::chrono::steady_clock::now() - start;
-    other.resumeChild();
-    const test::ChildOutcome outcome = other.finish();
-
-    EXPECT_EQ(report, "Unable to write to " + path);
-    EXPECT_GE(waited, iniFileLockWait);
-    EXPECT_LT(waited, iniFileLockWait + std::chrono::seconds(5)) << "the wait is bounded";
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.report;
-    EXPECT_EQ(readText(path), content);
-}
 #endif
 
 } // namespace

@@ -431,9 +431,9 @@ void TForm1::FormCloseQuery(bool &CanClose)
     try {
         lumo::saveSettings(lumo::settingsFilePath(), settings);
     } catch (const lumo::IniFileError &error) {
-        // The message names the file in the system's 8-bit code page, which the generic
-        // handler would not decode as such.
-        showErrorBox(QString::fromLocal8Bit(error.what()));
+        // The message names the file in UTF-8, as the platform layer gives every path on
+        // every system; Windows' 8-bit code page would spoil a Cyrillic folder's name.
+        showErrorBox(QString::fromUtf8(error.what()));
     }
 }
 

@@ -163,7 +163,10 @@ void BinaryFile::writeAt(std::int64_t offset, const std::uint8_t *data, std::int
 
 void BinaryFile::flush()
 {
-    if (!FlushFileBuffers(handleOf(handle_)))
+    if (FlushFileBuffers(handleOf(handle_)))
+        return;
+    // Refused only to a handle without write access, which has written nothing to flush.
+    if (GetLastError() != ERROR_ACCESS_DENIED)
         throw StreamWriteError();
 }
 

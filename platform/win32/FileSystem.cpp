@@ -58,8 +58,20 @@ bool mayReplaceBackup(const std::wstring &destination)
 
 bool isExistingFile(const std::string &path)
 {
-    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    const std::wstring wide = toWide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return false;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    // The attributes describe a link itself; what it leads to, if anything, decides. An open
+    // that asks for no access follows the link and is refused by no other program's sharing;
+    // backup semantics let it open a folder too.
+    const Handle target(CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information {};
+    return target.isValid() && GetFileInformationByHandle(target.get(), &information) != 0
+        && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string fullPath(const std::string &path)

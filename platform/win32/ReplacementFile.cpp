@@ -3,14 +3,20 @@
 #include "Handle.h"
 #include "WideText.h"
 
+#include <chrono>
 #include <cwchar>
 #include <random>
+#include <thread>
 #include <windows.h>
 
 namespace lumo {
 namespace {
 
 constexpr int namesTried = 100;
+
+// How long a rename waits for other programs to close the destination.
+constexpr std::chrono::milliseconds renameWait{2000};
+constexpr std::chrono::milliseconds renamePollInterval{5};
 
 HANDLE handleOf(std::intptr_t handle)
 {
@@ -26,6 +32,25 @@ std::wstring temporaryNameFor(const std::wstring &destination, std::mt19937 &ran
     wchar_t suffix[16];
     std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%08x.tmp", static_cast<unsigned>(random()));
     return destination + suffix;
+}
+
+// Windows refuses to rename a file over one that any handle holds open, even one that shares
+// its deletion: another copy of the program that reads the settings at its start, a virus
+// scanner or an indexer looking at the new file. Such a reader holds it for moments only, so
+// the rename is tried again until the wait runs out.
+bool renameOver(const std::wstring &from, const std::wstring &to)
+{
+    const auto deadline = std::chrono::steady_clock::now() + renameWait;
+    for (;;) {
+        // WRITE_THROUGH returns only once the new name is on the disk.
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
+            || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(renamePollInterval);
+    }
 }
 
 } // namespace
@@ -88,8 +113,7 @@ bool ReplacementFile::commit()
         return false;
     const std::wstring from = toWide(temporary_);
     const std::wstring to = toWide(destination_);
-    // WRITE_THROUGH returns only once the new name is on the disk.
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!renameOver(from, to))
         return false;
     temporary_.clear();
     // Made read-only only once it stands under its name: a read-only temporary file could not

@@ -1,11 +1,15 @@
 #include "ChildProcess.h"
 
+#include "ChildCommandLine.h"
+
 #include <cerrno>
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
+#include <fstream>
+#include <iterator>
 #include <linux/capability.h>
 #include <sched.h>
 #include <set>
@@ -159,7 +163,75 @@ bool receiveTurn(int fd)
     }
 }
 
+// Lets the descriptor pass into the program that the child turns into.
+void keepAcrossExec(int fd)
+{
+    const int flags = ::fcntl(fd, F_GETFD);
+    if (flags == -1 || ::fcntl(fd, F_SETFD, flags & ~FD_CLOEXEC) == -1)
+        fail("fcntl");
+}
+
 } // namespace
+
+ChildProcess::ChildProcess(const std::string &routine, const ChildArguments &arguments, const std::string &program)
+{
+    makeTurnChannel(turns_);
+    makePipe(report_);
+    const std::string file = program.empty() ? "/proc/self/exe" : program;
+    std::vector<std::string> words{file, std::string(childRoutineOption) + routine,
+                                   std::string(childChannelOption) + std::to_string(turns_[1]) + ","
+                                       + std::to_string(report_[1])};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char *> argv;
+    for (std::string &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    pid_ = ::fork();
+    if (pid_ == -1)
+        fail("fork");
+    if (pid_ == 0) {
+        // The started program's own test output is not the test's.
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        if (quiet != -1)
+            ::dup2(quiet, STDOUT_FILENO);
+        keepAcrossExec(turns_[1]);
+        keepAcrossExec(report_[1]);
+        ::execv(file.c_str(), argv.data());
+        writeAll(report_[1], "child failed: cannot start " + file + ": " + std::strerror(errno));
+        ::_exit(127);
+    }
+    closeEnd(turns_[1]);
+    closeEnd(report_[1]);
+}
+
+ChildProcess::ChildProcess(ChildSide, const std::string &channel)
+{
+    const std::size_t comma = channel.find(',');
+    if (comma == std::string::npos)
+        throw std::runtime_error("no channel to the parent in " + channel);
+    turns_[1] = std::stoi(channel.substr(0, comma));
+    report_[1] = std::stoi(channel.substr(comma + 1));
+}
+
+void ChildProcess::reportToParent(const std::string &report)
+{
+    writeAll(report_[1], report);
+}
+
+std::vector<std::string> ChildProcess::commandLine()
+{
+    std::ifstream in("/proc/self/cmdline", std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\0', start);
+        words.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return words;
+}
 
 ChildProcess::ChildProcess(const Body &body, ChildUser user)
 {
@@ -281,6 +353,11 @@ ChildOutcome runInChild(const std::function<std::string()> &body, ChildUser user
 {
     ChildProcess child([&](ChildProcess &) { return body(); }, user);
     return child.finish();
+}
+
+ChildOutcome runAsOrdinaryUser(const std::function<std::string()> &body)
+{
+    return runInChild(body, ChildUser::Unprivileged);
 }
 
 } // namespace lumo::test

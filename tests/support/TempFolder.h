@@ -1,11 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace lumo::test {
+
+// Paths in tests are UTF-8 text, as in Lumo itself; std::filesystem takes them through these,
+// so that Cyrillic names survive on Windows too, where a narrow path is in the ANSI code page.
+std::filesystem::path pathOf(const std::string &utf8);
+std::string utf8Of(const std::filesystem::path &path);
 
 // A fresh folder of its own for each test, removed with everything in it at the end. A
 // ChildUser::Unprivileged child owns what is in it.
@@ -17,8 +23,10 @@ public:
     ~TempFolder();
 
     const std::string &path() const { return path_; }
+    // The path of name inside the folder, with the system's own separators.
     std::string file(const std::string &name) const;
-    // Writes the bytes to a new file of that name and returns its path.
+    // Writes the bytes to a file of that name, new or replaced, and returns its path. A
+    // read-only file stays read-only.
     std::string write(const std::string &name, const std::vector<std::uint8_t> &bytes) const;
 
 private:
@@ -40,5 +48,9 @@ int removeAllBut(const std::string &folder, const std::set<std::string> &kept);
 // Text files by path, for the settings file and other files a test writes by hand.
 void writeText(const std::string &path, const std::string &text);
 std::string readText(const std::string &path);
+
+// Mode 0444, or on Windows the read-only attribute: no user may write the file, except root
+// on POSIX systems and Wine run as root.
+void makeReadOnly(const std::string &path);
 
 } // namespace lumo::test
