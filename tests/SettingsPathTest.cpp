@@ -158,7 +158,8 @@ std::string programFileOfLength(const std::string &base, std::size_t length)
         // A folder name of at most 200 bytes, well below the 255 a name may have, and never
         // a last one of no byte at all.
         const std::size_t piece = left <= 201 ? left : std::min<std::size_t>(201, left - 2);
-        folder += "/" + std::string(piece - 1, 'd');
+        folder += '/';
+        folder.append(piece - 1, 'd');
         std::filesystem::create_directory(folder);
     }
     return folder + "/p";
