@@ -117,10 +117,6 @@ private:
 void letUnprivilegedChildOwn(const std::string &folder);
 void stopLettingUnprivilegedChildOwn(const std::string &folder);
 
-// Empty when a child can become ChildUser::Unprivileged here; else why not, for a test to
-// skip with. A child tries it once per test program.
-const std::string &whyNoUnprivilegedChild();
-
 // Runs body in a forked child and waits for it.
 ChildOutcome runInChild(const std::function<std::string()> &body, ChildUser user = ChildUser::Current);
 #endif
@@ -130,5 +126,10 @@ ChildOutcome runInChild(const std::function<std::string()> &body, ChildUser user
 // every user, so body runs in this process; the Windows test leg starts Wine as an
 // ordinary user, since Wine run as root ignores the attribute.
 ChildOutcome runAsOrdinaryUser(const std::function<std::string()> &body);
+
+// Empty when runAsOrdinaryUser can run a body as an ordinary user here; else why not, for a
+// test to skip with. On POSIX systems a child tries to become ChildUser::Unprivileged, once
+// per test program; on Windows the read-only attribute needs no other user.
+const std::string &whyNoUnprivilegedChild();
 
 } // namespace lumo::test

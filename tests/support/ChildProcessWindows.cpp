@@ -250,6 +250,12 @@ ChildOutcome ChildProcess::finish()
     return outcome;
 }
 
+const std::string &whyNoUnprivilegedChild()
+{
+    static const std::string none;
+    return none;
+}
+
 ChildOutcome runAsOrdinaryUser(const std::function<std::string()> &body)
 {
     ChildOutcome outcome;
