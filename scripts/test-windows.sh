@@ -5,6 +5,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build-windows}
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+
+# Wine run as root ignores the read-only attribute, so as root the tests run as nobody, who
+# must reach the build folder by its absolute path (a relative one would start inside). Where
+# the folders above it keep nobody out, such as a clone in root's home, the leg builds in a
+# folder of its own in the temporary area instead.
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
+  chown nobody:nogroup "$dir"
+  if ! "${as_user[@]}" test -w "$dir"; then
+    dir=$(mktemp -d "${TMPDIR:-/tmp}/lumo-windows.XXXXXX")
+    echo "The user nobody cannot reach the build folder; the Windows leg builds in $dir" >&2
+  fi
+fi
 
 cmake -S . -B "$dir" \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
@@ -14,19 +30,9 @@ cmake -S . -B "$dir" \
   -DLUMO_GOOGLETEST_SOURCES=/usr/src/googletest
 cmake --build "$dir" --parallel "$(nproc)"
 
-# Wine run as root ignores the read-only attribute, so as root the tests run as nobody.
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
-  chown -R nobody:nogroup "$dir"
-  if ! "${as_user[@]}" test -w "$dir"; then
-    echo "The user nobody cannot reach $PWD/$dir; give the folders above it search permission" >&2
-    echo "for everyone, or build in another folder: bash scripts/test-windows.sh FOLDER" >&2
-    exit 1
-  fi
-fi
+[ ${#as_user[@]} -eq 0 ] || chown -R nobody:nogroup "$dir"
 
-wine_home=$PWD/$dir/wine-home
+wine_home=$dir/wine-home
 rm -rf "$wine_home"
 "${as_user[@]}" mkdir "$wine_home"
 # No display and no network: a fresh prefix without the .NET and HTML engines, which Wine
