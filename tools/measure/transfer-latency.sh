@@ -15,7 +15,7 @@
 # and first Expose (tools/measure/x-latency.c).
 #
 # The build folder defaults to build/, runs to 7. Needs xvfb, openbox, xdotool, x11-utils
-# (xwininfo), libx11-dev and a C compiler.
+# (xwininfo), libx11-dev, libxtst-dev and a C compiler.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
@@ -23,7 +23,7 @@ runs="${2:-7}"
 
 source "$root/tools/desktop/session.sh"
 work="$session_work"
-cc -O2 -o "$work/x-latency" "$root/tools/measure/x-latency.c" -lX11 -l:libXtst.so.6
+cc -O2 -o "$work/x-latency" "$root/tools/measure/x-latency.c" -lX11 -lXtst
 latency="$work/x-latency"
 
 image_size=$((600 * 1024))

@@ -13,22 +13,18 @@
  * events, so the longest wait for an answer is the longest stall of the event loop.
  * idle does only the pings, for DURATION_MS.
  *
- * Build: cc -O2 -o x-latency x-latency.c -lX11 -l:libXtst.so.6 */
+ * Build: cc -O2 -o x-latency x-latency.c -lX11 -lXtst */
 #define _POSIX_C_SOURCE 200809L
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <poll.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
 
-/* From <X11/extensions/XTest.h>, which only libxtst-dev carries; the library itself comes
- * with xdotool. */
-extern int XTestFakeKeyEvent(Display *, unsigned int keycode, Bool is_press, unsigned long delay);
-extern int XTestFakeButtonEvent(Display *, unsigned int button, Bool is_press, unsigned long delay);
-extern int XTestFakeMotionEvent(Display *, int screen, int x, int y, unsigned long delay);
 
 #define MAX_PINGS 100000
 /* Kept apart from the X timestamps a window manager puts in its own pings. */
