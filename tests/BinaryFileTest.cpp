@@ -331,6 +331,8 @@ TEST(BinaryFileTest, ASharedOpenInThisProcessMakesAnExclusiveOpenInAnotherFail)
 
 TEST(BinaryFileTest, AReadOnlyFileOpensForReadingButNotForWriting)
 {
+    if (const std::string &why = whyNoUnprivilegedChild(); !why.empty())
+        GTEST_SKIP() << why;
     const TempFolder folder;
     const auto bytes = patternBytes(imageSize);
     const std::string path = folder.write("image.bin", bytes);

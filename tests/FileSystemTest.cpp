@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -288,6 +289,8 @@ TEST(FileSystemTest, CopyFileOverFailsAndChangesNothingWhileAnotherProgramHoldsT
 
 TEST(FileSystemTest, CopyFileOverFailsForADestinationThatMayNotBeWritten)
 {
+    if (const std::string &why = whyNoUnprivilegedChild(); !why.empty())
+        GTEST_SKIP() << why;
     const TempFolder folder;
     const auto previous = patternBytes(5000, 2);
     const std::string source = folder.write("image.bin", patternBytes(imageSize, 1));
@@ -437,6 +440,11 @@ TEST(FileSystemTest, WhatStandsAtTheBackupsNameIsReplacedAsANameOrRefusedUntouch
     };
     for (const Case &row : cases) {
         SCOPED_TRACE(row.what);
+        // Only the read-only row needs a user whom permission bits stop; the others still run.
+        if (row.user == ChildUser::Unprivileged && !whyNoUnprivilegedChild().empty()) {
+            std::printf("row \"%s\" skipped: %s\n", row.what, whyNoUnprivilegedChild().c_str());
+            continue;
+        }
         const TempFolder folder;
         const std::string target = folder.write("target.bin", patternBytes(imageSize, 1));
         folder.write("other.bin", patternBytes(imageSize, 3));

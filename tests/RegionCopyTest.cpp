@@ -360,6 +360,8 @@ std::string copyAsOrdinaryUser(const RegionCopyRequest &r)
 // the files.
 TEST_F(RegionCopyTest, ReadOnlyFilesAsTheOperatorsUser)
 {
+    if (const std::string &why = test::whyNoUnprivilegedChild(); !why.empty())
+        GTEST_SKIP() << why;
     struct ReadOnlyCase {
         const char *name;
         std::string readOnly;

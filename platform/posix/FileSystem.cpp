@@ -15,7 +15,6 @@
 #include <vector>
 
 #ifdef __APPLE__
-#include <cstdint>
 #include <mach-o/dyld.h>
 #endif
 
