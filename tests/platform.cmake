@@ -12,7 +12,8 @@ add_library(lumo_test_support STATIC
   support/TempFolder.cpp support/TempFolder.h
   support/CurrentFolder.h support/ImageFiles.h)
 target_include_directories(lumo_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/support)
-target_link_libraries(lumo_test_support PUBLIC GTest::gtest)
+# The Windows helpers name files and programs through the platform layer's own conversions.
+target_link_libraries(lumo_test_support PUBLIC lumo_platform GTest::gtest)
 
 lumo_add_test(BinaryFileTest LABEL core SOURCES BinaryFileTest.cpp LIBS lumo_platform lumo_test_support)
 lumo_add_test(FileSystemTest LABEL core SOURCES FileSystemTest.cpp LIBS lumo_platform lumo_test_support)

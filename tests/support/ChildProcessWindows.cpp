@@ -1,5 +1,7 @@
 #include "ChildCommandLine.h"
 #include "ChildProcess.h"
+#include "FileSystem.h"
+#include "win32/WideText.h"
 
 #include <cstdint>
 #include <exception>
@@ -12,42 +14,6 @@ namespace {
 [[noreturn]] void fail(const std::string &what)
 {
     throw std::runtime_error(what + " failed with error " + std::to_string(GetLastError()));
-}
-
-std::wstring wide(const std::string &utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
-    return text;
-}
-
-std::string utf8(const std::wstring &text)
-{
-    if (text.empty())
-        return {};
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr, nullptr);
-    return bytes;
-}
-
-std::wstring thisProgram()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            fail("GetModuleFileNameW");
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
 }
 
 // One word of a command line as CommandLineToArgvW splits it again: in double quotes,
@@ -128,12 +94,12 @@ ChildProcess::ChildProcess(const std::string &routine, const ChildArguments &arg
     turnsOut_ = toChild.write;
     report_ = report.read;
 
-    const std::wstring file = program.empty() ? thisProgram() : wide(program);
-    std::wstring line = quoted(file) + L" " + quoted(wide(std::string(childRoutineOption) + routine)) + L" "
-        + quoted(wide(std::string(childChannelOption) + handleText(toParent.write) + "," + handleText(toChild.read)
+    const std::wstring file = toWide(program.empty() ? programPath() : program);
+    std::wstring line = quoted(file) + L" " + quoted(toWide(std::string(childRoutineOption) + routine)) + L" "
+        + quoted(toWide(std::string(childChannelOption) + handleText(toParent.write) + "," + handleText(toChild.read)
                       + "," + handleText(report.write)));
     for (const std::string &argument : arguments)
-        line += L" " + quoted(wide(argument));
+        line += L" " + quoted(toWide(argument));
 
     // The started program's own test output is not the test's.
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -159,7 +125,7 @@ ChildProcess::ChildProcess(const std::string &routine, const ChildArguments &arg
         closeEnd(turnsOut_);
         closeEnd(report_);
         SetLastError(error);
-        fail("CreateProcessW of " + utf8(file));
+        fail("CreateProcessW of " + toUtf8(file));
     }
     CloseHandle(started.hThread);
     process_ = started.hProcess;
@@ -208,7 +174,7 @@ std::vector<std::string> ChildProcess::commandLine()
         fail("CommandLineToArgvW");
     std::vector<std::string> arguments;
     for (int i = 0; i < count; ++i)
-        arguments.push_back(utf8(words[i]));
+        arguments.push_back(toUtf8(words[i]));
     LocalFree(words);
     return arguments;
 }
